@@ -1,0 +1,29 @@
+//===- platform/module_info.h - Which loaded module holds an address -===//
+
+#ifndef VEXMOR_PLATFORM_MODULE_INFO_H
+#define VEXMOR_PLATFORM_MODULE_INFO_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vexmor {
+
+struct ModuleInfo {
+  /// The module's file name without its directory.
+  std::string FileName;
+  /// Where the module is loaded: subtracting it from an address inside the
+  /// module gives that address's offset in the module's file image.
+  std::uintptr_t LoadAddress = 0;
+};
+
+/// The loaded module (executable or shared object) whose code or data
+/// contains Address, or nothing when no module does.
+std::optional<ModuleInfo> FindModule(std::uintptr_t Address);
+
+/// The program's own executable.
+ModuleInfo ExecutableModule();
+
+} // namespace vexmor
+
+#endif // VEXMOR_PLATFORM_MODULE_INFO_H
