@@ -5,13 +5,15 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 namespace vexmor {
 
+/// Fixed storage, so that a failure report can name a module when memory is
+/// exhausted or the stack has overflowed.
 struct ModuleInfo {
-  /// The module's file name without its directory.
-  std::string FileName;
+  /// The module's file name without its directory, zero-terminated (cut to
+  /// fit when longer).
+  char FileName[260] = {};
   /// Where the module is loaded: subtracting it from an address inside the
   /// module gives that address's offset in the module's file image.
   std::uintptr_t LoadAddress = 0;
