@@ -1,0 +1,61 @@
+//===- platform/posix/console_output.cpp - Standard handles on POSIX -===//
+
+#include "platform/console_output.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vexmor {
+namespace {
+
+OutputHandle OpenDescriptorOrInvalid(int Fd) {
+  return fcntl(Fd, F_GETFD) == -1 ? InvalidOutputHandle : OutputHandle{Fd};
+}
+
+int Descriptor(OutputHandle Handle) { return static_cast<int>(Handle); }
+
+} // namespace
+
+OutputHandle StandardOutputHandle() {
+  return OpenDescriptorOrInvalid(STDOUT_FILENO);
+}
+
+OutputHandle StandardErrorHandle() {
+  return OpenDescriptorOrInvalid(STDERR_FILENO);
+}
+
+HandleKind QueryHandleKind(OutputHandle Handle) {
+  struct stat Info;
+  if (fstat(Descriptor(Handle), &Info) != 0)
+    return HandleKind::Unknown;
+  if (S_ISCHR(Info.st_mode))
+    return HandleKind::Char;
+  if (S_ISFIFO(Info.st_mode) || S_ISSOCK(Info.st_mode))
+    return HandleKind::Pipe;
+  return HandleKind::Disk;
+}
+
+// write(2) may take only part of a block (a pipe with little room, a signal),
+// where the Windows call this stands for writes all or fails; so go on with
+// the rest until all is written or an error comes.
+std::int32_t WriteToHandle(OutputHandle Handle, const char *Bytes,
+                           std::uint32_t Count) {
+  std::uint32_t Done = 0;
+  while (Done < Count) {
+    const ssize_t Written = write(Descriptor(Handle), Bytes + Done, Count - Done);
+    if (Written < 0 && errno == EINTR)
+      continue;
+    if (Written < 0)
+      return errno;
+    if (Written == 0) // no progress and no error: do not spin
+      return EIO;
+    Done += static_cast<std::uint32_t>(Written);
+  }
+  return 0;
+}
+
+void CloseOutputHandle(OutputHandle Handle) { close(Descriptor(Handle)); }
+
+} // namespace vexmor
