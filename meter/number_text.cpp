@@ -4,13 +4,13 @@
 // decimal form: a digit string D of at most 15 digits and an exponent K with
 // |value| ~ 0.D * 10^K. Stage 2 lays D and K out as fixed or scientific text.
 //
-// Stage 1 works on the x87 unit only for the scaling by a power of ten.
-// Everything else (classifying the double, finding its binary exponent,
-// rounding the scaled value to an integer) is done on the bits, so no x87
-// comparison or integer conversion is ever executed: with the program's
-// control word those raise the unmasked invalid-operation exception on a NaN,
-// and the unit's only integer store is signed, while scaled values reach
-// 10^19 > 2^63.
+// Stage 1 uses the x87 unit for the scaling by a power of ten and for
+// rounding the scaled value to an integer. Classifying the double and finding
+// its binary exponent are done on its bits: with the program's control word
+// an x87 load of a signalling NaN, or a comparison with any NaN, raises the
+// unmasked invalid-operation exception. The scaled value is finite, between
+// 9.9 * 10^16 and 2.1 * 10^18 for every double; the unit's integer store is
+// signed, so the rounding still keeps it off values from 2^63 up.
 //
 //===----------------------------------------------------------------------===//
 
@@ -46,7 +46,8 @@ constexpr std::array<char, 200> MakeDigitPairs() {
   std::array<char, 200> Pairs{};
   for (int I = 0; I < 100; ++I) {
     Pairs[static_cast<std::size_t>(2 * I)] = static_cast<char>('0' + I / 10);
-    Pairs[static_cast<std::size_t>(2 * I + 1)] = static_cast<char>('0' + I % 10);
+    Pairs[static_cast<std::size_t>(2 * I + 1)] =
+        static_cast<char>('0' + I % 10);
   }
   return Pairs;
 }
@@ -70,6 +71,16 @@ char *WriteDigitsBefore(char *End, std::uint64_t Value) {
   return End;
 }
 
+/// Writes Value, below 10^8, as exactly eight digits from Out on.
+void WriteEightDigits(char *Out, std::uint32_t Value) {
+  const std::uint32_t High = Value / 10000;
+  const std::uint32_t Low = Value % 10000;
+  std::memcpy(Out, &DigitPairs[2 * (High / 100)], 2);
+  std::memcpy(Out + 2, &DigitPairs[2 * (High % 100)], 2);
+  std::memcpy(Out + 4, &DigitPairs[2 * (Low / 100)], 2);
+  std::memcpy(Out + 6, &DigitPairs[2 * (Low % 100)], 2);
+}
+
 /// The float text's decimal form.
 struct DecimalForm {
   enum class FormKind : unsigned char { Finite, Infinity, NotANumber };
@@ -79,31 +90,27 @@ struct DecimalForm {
   std::int16_t Exponent = 0;
   /// Length of D, 0 for zero. D never ends in 0 and never begins with 0.
   int Length = 0;
-  char Digits[Precision] = {};
+  /// D from index 1 on: the 15 digits are written as two groups of eight.
+  char Digits[Precision + 1] = {};
 };
 
+/// Value rounded by the x87 unit's integer store, under the program's
+/// control word to nearest, ties to even. Value must lie in the signed
+/// 64-bit range: outside it the store raises invalid-operation.
+std::int64_t StoreAsInteger(long double Value) {
+  std::int64_t Result;
+  __asm__("fistpll %0" : "=m"(Result) : "t"(Value) : "st");
+  return Result;
+}
+
 /// The integer nearest to Value, ties to even. Value must be finite, not
-/// negative and below 2^64. Works on the extended value's bits: an explicit
-/// 64-bit significand with its integer bit, then 15 bits of biased exponent.
+/// negative and below 2^64. From 2^63 up every extended value is already an
+/// integer, and Value - 2^63 is exact and fits the signed store.
 std::uint64_t RoundToInteger(long double Value) {
-  std::uint64_t Significand;
-  std::uint16_t SignAndExponent;
-  std::memcpy(&Significand, &Value, sizeof Significand);
-  std::memcpy(&SignAndExponent,
-              reinterpret_cast<const unsigned char *>(&Value) +
-                  sizeof Significand,
-              sizeof SignAndExponent);
-  // Bits of the significand below the units place.
-  const int Fraction = 16383 + 63 - (SignAndExponent & 0x7FFF);
-  if (Fraction <= 0)
-    return Significand;
-  if (Fraction >= 64) // below 1; exactly one half goes to even 0
-    return Fraction == 64 && Significand > SignBit ? 1 : 0;
-  const std::uint64_t Whole = Significand >> Fraction;
-  const std::uint64_t Rest =
-      Significand & ((std::uint64_t{1} << Fraction) - 1);
-  const std::uint64_t Half = std::uint64_t{1} << (Fraction - 1);
-  return Whole + (Rest > Half || (Rest == Half && (Whole & 1) != 0) ? 1 : 0);
+  constexpr long double TwoTo63 = 0x1p63L;
+  if (Value < TwoTo63)
+    return static_cast<std::uint64_t>(StoreAsInteger(Value));
+  return static_cast<std::uint64_t>(StoreAsInteger(Value - TwoTo63)) + SignBit;
 }
 
 /// N / 10 rounded to the nearest integer, an exact half to the even one.
@@ -138,9 +145,9 @@ DecimalForm ToDecimalForm(double Value) {
 
   // E with 2^E <= |Value| < 2^(E+1); a subnormal double is normal in the
   // extended format, so its E lies below -1022.
-  const int BinaryExponent =
-      BiasedExponent != 0 ? BiasedExponent - 1023
-                          : 63 - std::countl_zero(Fraction) - 1074;
+  const int BinaryExponent = BiasedExponent != 0
+                                 ? BiasedExponent - 1023
+                                 : 63 - std::countl_zero(Fraction) - 1074;
   // K estimated as floor(E * log10(2)) + 1, with 19728 / 65536 for log10(2);
   // the shift of a negative product rounds toward minus infinity. The
   // estimate is exact or, below 10^-200 only, one too high.
@@ -148,14 +155,14 @@ DecimalForm ToDecimalForm(double Value) {
 
   // The magnitude scaled to 18 digits before the point: by 10^(18 - K), in
   // two factors, each step rounded to 64 bits. The second factor is 1 (an
-  // exact step) when |18 - K| < 32. The result lies between 10^16 and 10^19.
+  // exact step) when |18 - K| < 32.
   const long double Magnitude =
       std::bit_cast<double>(Bits & ~SignBit); // widening is exact
   const int Scale = 18 - Exponent;
   long double Scaled;
   if (Scale >= 0) {
-    Scaled = Magnitude * SmallPowersOfTen[Scale % 32] *
-             LargePowersOfTen[Scale / 32];
+    Scaled =
+        Magnitude * SmallPowersOfTen[Scale % 32] * LargePowersOfTen[Scale / 32];
   } else {
     Scaled = Magnitude / SmallPowersOfTen[-Scale % 32] /
              LargePowersOfTen[-Scale / 32];
@@ -180,9 +187,11 @@ DecimalForm ToDecimalForm(double Value) {
     Head = TenTo14;
     ++Exponent;
   }
-  WriteDigitsBefore(Form.Digits + Precision, Head);
+  WriteEightDigits(Form.Digits, static_cast<std::uint32_t>(Head / 100000000));
+  WriteEightDigits(Form.Digits + 8,
+                   static_cast<std::uint32_t>(Head % 100000000));
   int Length = Precision;
-  while (Form.Digits[Length - 1] == '0')
+  while (Form.Digits[Length] == '0')
     --Length;
   Form.Length = Length;
   Form.Exponent = static_cast<std::int16_t>(Exponent);
@@ -212,7 +221,7 @@ char *LayOut(const DecimalForm &Form, char Mark, char *Out) {
     break;
   }
 
-  const char *D = Form.Digits;
+  const char *D = Form.Digits + 1;
   const int Length = Form.Length;
   const int K = Form.Exponent;
   if (K > Precision || K < -3) {
@@ -253,9 +262,9 @@ std::string Int64ToText(std::int64_t Value) {
   char Buffer[20];
   char *const End = Buffer + sizeof Buffer;
   // The magnitude in unsigned arithmetic, so that -2^63 has one too.
-  const std::uint64_t Magnitude =
-      Value < 0 ? 0 - static_cast<std::uint64_t>(Value)
-                : static_cast<std::uint64_t>(Value);
+  const std::uint64_t Magnitude = Value < 0
+                                      ? 0 - static_cast<std::uint64_t>(Value)
+                                      : static_cast<std::uint64_t>(Value);
   char *Begin = WriteDigitsBefore(End, Magnitude);
   if (Value < 0)
     *--Begin = '-';

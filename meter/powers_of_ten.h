@@ -21,10 +21,10 @@ static_assert(std::numeric_limits<long double>::digits == 64,
 
 /// 10^K for K = 0 to 31.
 inline constexpr long double SmallPowersOfTen[32] = {
-    0x8.000000000000000p-3L, // 10^0
-    0xA.000000000000000p+0L, // 10^1
-    0xC.800000000000000p+3L, // 10^2
-    0xF.A00000000000000p+6L, // 10^3
+    0x8.000000000000000p-3L,  // 10^0
+    0xA.000000000000000p+0L,  // 10^1
+    0xC.800000000000000p+3L,  // 10^2
+    0xF.A00000000000000p+6L,  // 10^3
     0x9.C40000000000000p+10L, // 10^4
     0xC.350000000000000p+13L, // 10^5
     0xF.424000000000000p+16L, // 10^6
@@ -58,16 +58,16 @@ inline constexpr long double SmallPowersOfTen[32] = {
 /// 10^(32 * J) for J = 0 to 15. Doubles need J up to 10 only; entry 0 is 1
 /// so that a scaling by less than 10^32 can multiply by it without a branch.
 inline constexpr long double LargePowersOfTen[16] = {
-    0x8.000000000000000p-3L, // 10^0
-    0x9.DC5ADA82B70B59Ep+103L, // 10^32
-    0xC.2781F49FFCFA6D5p+209L, // 10^64
-    0xE.FB3AB16C59B14A3p+315L, // 10^96
-    0x9.3BA47C980E98CE0p+422L, // 10^128
-    0xB.616A12B7FE617AAp+528L, // 10^160
-    0xE.070F78D3927556Bp+634L, // 10^192
-    0x8.A5296FFE33CC930p+741L, // 10^224
-    0xA.A7EEBFB9DF9DE8Ep+847L, // 10^256
-    0xD.226FC195C6A2F8Cp+953L, // 10^288
+    0x8.000000000000000p-3L,    // 10^0
+    0x9.DC5ADA82B70B59Ep+103L,  // 10^32
+    0xC.2781F49FFCFA6D5p+209L,  // 10^64
+    0xE.FB3AB16C59B14A3p+315L,  // 10^96
+    0x9.3BA47C980E98CE0p+422L,  // 10^128
+    0xB.616A12B7FE617AAp+528L,  // 10^160
+    0xE.070F78D3927556Bp+634L,  // 10^192
+    0x8.A5296FFE33CC930p+741L,  // 10^224
+    0xA.A7EEBFB9DF9DE8Ep+847L,  // 10^256
+    0xD.226FC195C6A2F8Cp+953L,  // 10^288
     0x8.1842F29F2CCE376p+1060L, // 10^320
     0x9.FA42700DB900AD2p+1166L, // 10^352
     0xC.4C5E310AEF8AA17p+1272L, // 10^384

@@ -45,15 +45,15 @@ public:
       InitPower(LargePowers[J], 32 * J);
     mpfr_inits2(64, X, Y, nullptr);
     mpfr_init2(Wide, 128);
-    mpfr_init2(TenTo19, 128);
-    mpfr_ui_pow_ui(TenTo19, 10, 19, MPFR_RNDN);
+    mpfr_init2(TwoTo63, 128);
+    mpfr_set_ui_2exp(TwoTo63, 1, 63, MPFR_RNDN);
   }
   ~ExtendedModel() {
     for (mpfr_t &Power : SmallPowers)
       mpfr_clear(Power);
     for (mpfr_t &Power : LargePowers)
       mpfr_clear(Power);
-    mpfr_clears(X, Y, Wide, TenTo19, nullptr);
+    mpfr_clears(X, Y, Wide, TwoTo63, nullptr);
   }
   ExtendedModel(const ExtendedModel &) = delete;
   ExtendedModel &operator=(const ExtendedModel &) = delete;
@@ -79,7 +79,7 @@ public:
       Scale(Y, Y, SmallPowers[Steps % 32], MPFR_RNDN);
     if (Steps >= 32)
       Scale(Y, Y, LargePowers[Steps / 32], MPFR_RNDN);
-    if (mpfr_cmp(Y, TenTo19) >= 0)
+    if (mpfr_cmp(Y, TwoTo63) >= 0)
       ++ScaledTooLarge;
 
     std::uintmax_t N = mpfr_get_uj(Y, MPFR_RNDN); // ties to even
@@ -126,7 +126,8 @@ public:
     }
     if (K > 0) {
       if (Length <= K)
-        return Sign + D + std::string(static_cast<std::size_t>(K - Length), '0');
+        return Sign + D +
+               std::string(static_cast<std::size_t>(K - Length), '0');
       return Sign + D.substr(0, static_cast<std::size_t>(K)) + Mark +
              D.substr(static_cast<std::size_t>(K));
     }
@@ -136,7 +137,7 @@ public:
 
   /// Values whose estimate of K was one too high.
   long Shifted = 0;
-  /// Values whose scaled magnitude reached 10^19.
+  /// Values whose scaled magnitude reached 2^63, beyond a signed integer.
   long ScaledTooLarge = 0;
 
 private:
@@ -151,7 +152,7 @@ private:
 
   mpfr_t SmallPowers[32];
   mpfr_t LargePowers[16];
-  mpfr_t X, Y, Wide, TenTo19;
+  mpfr_t X, Y, Wide, TwoTo63;
 };
 
 struct Sample {
@@ -187,7 +188,9 @@ long CountMismatches(ExtendedModel &Model, const std::vector<Sample> &Samples) {
 }
 
 double FromBits(std::uint64_t Bits) { return std::bit_cast<double>(Bits); }
-std::uint64_t BitsOf(double Value) { return std::bit_cast<std::uint64_t>(Value); }
+std::uint64_t BitsOf(double Value) {
+  return std::bit_cast<std::uint64_t>(Value);
+}
 
 /// Random doubles of either sign whose biased exponent field is spread
 /// evenly over [LowField, HighField], then kept between Low and High.
@@ -292,7 +295,8 @@ TEST(NumberTextOracleTest, RandomDoublesFromTenToTheMinus200Up) {
   AddRandomDoubles(Samples, Random, 1000000, Low, High);
   AddEdgeDoubles(Samples, Low, High);
   EXPECT_EQ(CountMismatches(Model, Samples), 0);
-  // Here the estimate of K is never too high and N never reaches 10^19.
+  // Here the estimate of K is never too high, and the scaled magnitude
+  // stays within the signed 64-bit range.
   EXPECT_EQ(Model.Shifted, 0);
   EXPECT_EQ(Model.ScaledTooLarge, 0);
 }
@@ -307,11 +311,13 @@ TEST(NumberTextOracleTest, FiguresOfEveryCount) {
     const std::uint64_t R = Random();
     const auto Length = static_cast<int>(R % 63) + 1;
     const std::uint64_t Top = std::uint64_t{1} << (Length - 1);
-    const auto Count = static_cast<std::int64_t>(Top | (Random() >> (65 - Length)));
+    const auto Count =
+        static_cast<std::int64_t>(Top | (Random() >> (65 - Length)));
     Counts.push_back((R >> 63) != 0 ? -Count : Count);
   }
   for (int I = 0; I < 200000; ++I)
-    Counts.push_back(static_cast<std::int64_t>(120000000 + Random() % 480000000));
+    Counts.push_back(
+        static_cast<std::int64_t>(120000000 + Random() % 480000000));
   Counts.push_back(std::numeric_limits<std::int64_t>::max());
   Counts.push_back(-std::numeric_limits<std::int64_t>::max());
   Counts.push_back(std::numeric_limits<std::int64_t>::min());
@@ -324,6 +330,7 @@ TEST(NumberTextOracleTest, FiguresOfEveryCount) {
   }
   EXPECT_EQ(CountMismatches(Model, Samples), 0);
   EXPECT_EQ(Model.Shifted, 0);
+  EXPECT_EQ(Model.ScaledTooLarge, 0);
 }
 
 TEST(NumberTextOracleTest, RandomDoublesBelowTenToTheMinus200) {
@@ -339,6 +346,7 @@ TEST(NumberTextOracleTest, RandomDoublesBelowTenToTheMinus200) {
   AddRandomDoubles(Samples, Random, 20000, 0x1p-681, 1e-205);
   EXPECT_EQ(CountMismatches(Model, Samples), 0);
   EXPECT_GT(Model.Shifted, 40000);
+  EXPECT_EQ(Model.ScaledTooLarge, 0);
 }
 
 } // namespace

@@ -217,13 +217,9 @@ TEST(DecimalMarkTest, OnlyASeparatorOfOneByteIsTheMark) {
     char Mark;
   };
   const Case Cases[] = {
-      {",", ','},
-      {".", '.'},
-      {"'", '\''},
-      {std::nullopt, '.'},
-      {"", '.'},
-      {",,", '.'},
-      {"\xD9\xAB", '.'}, // the Arabic decimal separator in UTF-8
+      {",", ','}, {".", '.'},  {"'", '\''},       {std::nullopt, '.'},
+      {"", '.'},  {",,", '.'}, {"\xD9\xAB", '.'}, // the Arabic decimal
+                                                  // separator in UTF-8
   };
   for (const Case &C : Cases)
     EXPECT_EQ(DecimalMarkFromSeparator(C.Separator), C.Mark)

@@ -43,8 +43,8 @@ public:
       Known = Known || Entry.first == Name;
     if (!Known) {
       const char *Old = std::getenv(Name.c_str());
-      Saved.emplace_back(Name, Old ? std::optional<std::string>(Old)
-                                   : std::nullopt);
+      Saved.emplace_back(Name,
+                         Old ? std::optional<std::string>(Old) : std::nullopt);
     }
     if (Value)
       setenv(Name.c_str(), Value, 1);
@@ -108,9 +108,9 @@ TEST(ReadDecimalMarkTest, FollowsTheUsersNumericLocale) {
       {German, nullptr, nullptr, ",", ','},
       {nullptr, German, "C", ",", ','},
       {nullptr, nullptr, German, ",", ','},
-      {"", German, nullptr, ",", ','}, // an empty setting is no setting
-      {"C", German, German, ".", '.'}, // LC_ALL comes first
-      {nullptr, "C", German, ".", '.'}, // then LC_NUMERIC
+      {"", German, nullptr, ",", ','},      // an empty setting is no setting
+      {"C", German, German, ".", '.'},      // LC_ALL comes first
+      {nullptr, "C", German, ".", '.'},     // then LC_NUMERIC
       {nullptr, German, Missing, ",", ','}, // only the numeric part counts
       {nullptr, nullptr, nullptr, ".", '.'},
       {"POSIX", nullptr, nullptr, ".", '.'},
@@ -120,8 +120,8 @@ TEST(ReadDecimalMarkTest, FollowsTheUsersNumericLocale) {
   };
   for (const Case &C : Cases) {
     SCOPED_TRACE(testing::Message()
-                 << "LC_ALL=" << (C.All ? C.All : "(unset)") << " LC_NUMERIC="
-                 << (C.Numeric ? C.Numeric : "(unset)")
+                 << "LC_ALL=" << (C.All ? C.All : "(unset)")
+                 << " LC_NUMERIC=" << (C.Numeric ? C.Numeric : "(unset)")
                  << " LANG=" << (C.Lang ? C.Lang : "(unset)"));
     Environment.Set("LC_ALL", C.All);
     Environment.Set("LC_NUMERIC", C.Numeric);
