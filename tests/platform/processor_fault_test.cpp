@@ -487,7 +487,13 @@ TEST_F(ProcessorFaultTest, AnOverflowOfAnotherStackIsFoundByTheStackPointer) {
 //===-- Faults the handler does not turn into exceptions ------------------===//
 
 void ReturningHandler(const ProcessorFault &) {}
-void FaultingHandler(const ProcessorFault &) { TriggerLoad(0); }
+void FaultingHandler(const ProcessorFault &) {
+  // Once only: the fault inside it must not call it again.
+  const char Entered[] = "entered\n";
+  [[maybe_unused]] const ssize_t Written =
+      write(STDERR_FILENO, Entered, sizeof Entered - 1);
+  TriggerLoad(0);
+}
 [[noreturn]] void ExitingHandler(const ProcessorFault &) { _exit(3); }
 
 [[noreturn]] void FaultUnder(FaultHandler Handler, bool SentByProcess) {
@@ -506,7 +512,7 @@ TEST_F(ProcessorFaultTest, FaultsThatRaiseNoExceptionGetTheSystemsDefaultAction)
               ::testing::KilledBySignal(SIGSEGV), "")
       << "a handler that returns";
   EXPECT_EXIT(FaultUnder(FaultingHandler, false),
-              ::testing::KilledBySignal(SIGSEGV), "")
+              ::testing::KilledBySignal(SIGSEGV), "^entered\n$")
       << "a handler that faults itself";
   EXPECT_EXIT(FaultUnder(ExitingHandler, true),
               ::testing::KilledBySignal(SIGSEGV), "")
