@@ -158,9 +158,9 @@ AddressRange FindMainStackOverflowZone() {
   std::uintptr_t Reach = Layout.Top;
   if (getrlimit(RLIMIT_STACK, &Limit) == 0 && Limit.rlim_cur != RLIM_INFINITY)
     Reach = std::min<std::uintptr_t>(Reach, Limit.rlim_cur);
-  const std::uintptr_t GapEnd =
-      Layout.Top - Layout.BelowEnd > GuardGap ? Layout.BelowEnd + GuardGap
-                                              : Layout.Top;
+  const std::uintptr_t GapEnd = Layout.Top - Layout.BelowEnd > GuardGap
+                                    ? Layout.BelowEnd + GuardGap
+                                    : Layout.Top;
   const std::uintptr_t Lowest = std::max(Layout.Top - Reach, GapEnd);
   const std::uintptr_t ZoneLow =
       Lowest - Layout.BelowEnd > GuardGap ? Lowest - GuardGap : Layout.BelowEnd;
@@ -222,6 +222,24 @@ InterruptedContext ReadContext(const ucontext_t &Context) {
   return Result;
 }
 
+constexpr unsigned char LegacyPrefixes[] = {0x26, 0x2E, 0x36, 0x3E, 0x64, 0x65,
+                                            0x66, 0x67, 0xF0, 0xF2, 0xF3};
+// hlt; cli, sti; ins, outs; in, out.
+constexpr unsigned char SystemOpcodes[] = {0xF4, 0xFA, 0xFB, 0x6C, 0x6D,
+                                           0x6E, 0x6F, 0xE4, 0xE5, 0xE6,
+                                           0xE7, 0xEC, 0xED, 0xEE, 0xEF};
+// After 0x0F: descriptor tables, lmsw, swapgs and the like; clts, sysret;
+// invd, wbinvd; moves to and from control and debug registers; wrmsr,
+// rdtsc, rdmsr, rdpmc; sysexit; cpuid (when the system makes it fault).
+constexpr unsigned char SystemTwoByteOpcodes[] = {
+    0x00, 0x01, 0x06, 0x07, 0x08, 0x09, 0x20, 0x21,
+    0x22, 0x23, 0x30, 0x31, 0x32, 0x33, 0x35, 0xA2};
+
+template <std::size_t Size>
+bool IsOneOf(unsigned char Byte, const unsigned char (&Set)[Size]) {
+  return std::find(Set, Set + Size, Byte) != Set + Size;
+}
+
 /// Whether the instruction at Address is one that user mode may not run,
 /// or may be barred from (rdtsc, cpuid): a general-protection fault on it is
 /// a privileged instruction, on any other a bad memory access (a
@@ -229,39 +247,16 @@ InterruptedContext ReadContext(const ucontext_t &Context) {
 /// instruction's own bytes, which the processor has just fetched.
 bool IsSystemInstruction(std::uintptr_t Address) {
   const auto *Byte = reinterpret_cast<const unsigned char *>(Address);
-  for (int Prefixes = 0; Prefixes < 14; ++Prefixes, ++Byte) {
-    switch (*Byte) {
-    case 0x26: case 0x2E: case 0x36: case 0x3E: case 0x64: case 0x65:
-    case 0x66: case 0x67: case 0xF0: case 0xF2: case 0xF3:
-      continue;
-    }
-    break;
-  }
+  for (int Prefixes = 0; Prefixes < 14 && IsOneOf(*Byte, LegacyPrefixes);
+       ++Prefixes)
+    ++Byte;
 #if defined(__x86_64__)
   if ((*Byte & 0xF0) == 0x40) // REX
     ++Byte;
 #endif
-  switch (Byte[0]) {
-  case 0xF4:              // hlt
-  case 0xFA: case 0xFB:   // cli, sti
-  case 0x6C: case 0x6D: case 0x6E: case 0x6F: // ins, outs
-  case 0xE4: case 0xE5: case 0xE6: case 0xE7: // in, out (immediate port)
-  case 0xEC: case 0xED: case 0xEE: case 0xEF: // in, out (port in dx)
-    return true;
-  case 0x0F:
-    switch (Byte[1]) {
-    case 0x00: case 0x01:             // descriptor tables, lmsw, swapgs, ...
-    case 0x06: case 0x07:             // clts, sysret
-    case 0x08: case 0x09:             // invd, wbinvd
-    case 0x20: case 0x21: case 0x22: case 0x23: // moves to and from cr, dr
-    case 0x30: case 0x31: case 0x32: case 0x33: // wrmsr, rdtsc, rdmsr, rdpmc
-    case 0x35:                        // sysexit
-    case 0xA2:                        // cpuid, when faulting is enabled
-      return true;
-    }
-    return false;
-  }
-  return false;
+  if (Byte[0] == 0x0F)
+    return IsOneOf(Byte[1], SystemTwoByteOpcodes);
+  return IsOneOf(Byte[0], SystemOpcodes);
 }
 
 //===-- From signal to record ---------------------------------------------===//
@@ -303,7 +298,8 @@ FaultKind FloatingPointKind(int SignalCode, const InterruptedContext &Context) {
   return FaultKind::Other;
 }
 
-bool IsStackOverflow(std::uintptr_t Address, const InterruptedContext &Context) {
+bool IsStackOverflow(std::uintptr_t Address,
+                     const InterruptedContext &Context) {
   if (Context.Vector == PageFaultVector &&
       (Context.ErrorCode & PageFaultInstructionFetch))
     return false;
@@ -375,7 +371,7 @@ void GiveToDefaultAction(int Signal) {
 void OnFaultSignal(int Signal, siginfo_t *Info, void *RawContext) {
   const InterruptedContext Context =
       ReadContext(*static_cast<const ucontext_t *>(RawContext));
-  // A signal another process sent (si_code <= 0) is no fault of the
+  // A signal sent by a process (si_code <= 0) is no fault of the
   // program's: the system's default action ends the process, as for any
   // stop from outside. So does a fault while a fault is being handled.
   if (Info->si_code <= 0 || IsOnAltStack(Context.StackPointer) ||
@@ -401,8 +397,7 @@ void InstallFaultHandler(FaultHandler Handler) {
   stack_t Stack{};
   Stack.ss_sp = AltStack;
   Stack.ss_size = AltStackSize;
-  if (sigaltstack(&Stack, AltStackInstalled ? nullptr : &PreviousAltStack) ==
-      0)
+  if (sigaltstack(&Stack, AltStackInstalled ? nullptr : &PreviousAltStack) == 0)
     AltStackInstalled = true;
 
   struct sigaction Action {};

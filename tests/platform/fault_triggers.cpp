@@ -14,6 +14,7 @@
 
 // A leaf routine: Setup, then the faulting instruction at <Name>Site.
 #define VEXMOR_TRIGGER(Name, Setup, Faulting)                                  \
+  ".pushsection .text\n"                                                       \
   ".globl " #Name "\n"                                                         \
   ".type " #Name ", @function\n"                                               \
   ".globl " #Name "Site\n"                                                     \
@@ -24,7 +25,8 @@
   Faulting "\n"                                                                \
   "ret\n"                                                                      \
   ".cfi_endproc\n"                                                             \
-  ".size " #Name ", . - " #Name "\n"
+  ".size " #Name ", . - " #Name "\n"                                           \
+  ".popsection\n"
 
 // Loads the control word the argument points to into a reset x87 unit, runs
 // Operation and faults at the waiting instruction after it.
@@ -38,29 +40,27 @@ asm(".pushsection .rodata\n"
     ".LTriggerHuge: .double 1e300\n"
     ".LTriggerTiny: .double 1e-300\n"
     ".LTriggerDenormal: .quad 1\n"
-    ".popsection\n"
-    ".pushsection .text\n"
-    VEXMOR_TRIGGER(TriggerLoad, "", "movl (%rdi), %eax")
-    VEXMOR_TRIGGER(TriggerStore, "", "movl $0, (%rdi)")
-    VEXMOR_TRIGGER(TriggerDivide, "xorl %edx, %edx\nmovl $1, %eax",
-                   "divl %edi")
-    VEXMOR_TRIGGER(TriggerHlt, "", "hlt")
-    VEXMOR_TRIGGER(TriggerCli, "", "cli")
-    VEXMOR_TRIGGER(TriggerRdtsc, "", "rdtsc")
-    VEXMOR_TRIGGER(TriggerUd2, "", "ud2")
-    VEXMOR_X87_TRIGGER(TriggerX87DivideByZero,
-                       "fld1\nfdivl .LTriggerZero(%rip)")
-    VEXMOR_X87_TRIGGER(TriggerX87Invalid, "fldz\nfdivl .LTriggerZero(%rip)")
-    VEXMOR_X87_TRIGGER(TriggerX87StackOverflow,
-                       "fld1\nfld1\nfld1\nfld1\nfld1\nfld1\nfld1\nfld1\nfld1")
-    VEXMOR_X87_TRIGGER(TriggerX87StackUnderflow, "faddp")
-    VEXMOR_X87_TRIGGER(TriggerX87Overflow,
-                       "fldl .LTriggerHuge(%rip)\nfmull .LTriggerHuge(%rip)\n"
-                       "fstpl -8(%rsp)")
-    VEXMOR_X87_TRIGGER(TriggerX87Underflow,
-                       "fldl .LTriggerTiny(%rip)\nfmull .LTriggerTiny(%rip)\n"
-                       "fstpl -8(%rsp)")
-    VEXMOR_X87_TRIGGER(TriggerX87Denormal, "fldl .LTriggerDenormal(%rip)")
-    VEXMOR_X87_TRIGGER(TriggerX87Inexact,
-                       "fld1\nfdivl .LTriggerThree(%rip)")
     ".popsection\n");
+
+asm(VEXMOR_TRIGGER(TriggerLoad, "", "movl (%rdi), %eax"));
+asm(VEXMOR_TRIGGER(TriggerStore, "", "movl $0, (%rdi)"));
+asm(VEXMOR_TRIGGER(TriggerDivide, "xorl %edx, %edx\nmovl $1, %eax",
+                   "divl %edi"));
+asm(VEXMOR_TRIGGER(TriggerHlt, "", "hlt"));
+asm(VEXMOR_TRIGGER(TriggerCli, "", "cli"));
+asm(VEXMOR_TRIGGER(TriggerRdtsc, "", "rdtsc"));
+asm(VEXMOR_TRIGGER(TriggerUd2, "", "ud2"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87DivideByZero,
+                       "fld1\nfdivl .LTriggerZero(%rip)"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87Invalid, "fldz\nfdivl .LTriggerZero(%rip)"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87StackOverflow,
+                       "fld1\nfld1\nfld1\nfld1\nfld1\nfld1\nfld1\nfld1\nfld1"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87StackUnderflow, "faddp"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87Overflow,
+                       "fldl .LTriggerHuge(%rip)\nfmull .LTriggerHuge(%rip)\n"
+                       "fstpl -8(%rsp)"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87Underflow,
+                       "fldl .LTriggerTiny(%rip)\nfmull .LTriggerTiny(%rip)\n"
+                       "fstpl -8(%rsp)"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87Denormal, "fldl .LTriggerDenormal(%rip)"));
+asm(VEXMOR_X87_TRIGGER(TriggerX87Inexact, "fld1\nfdivl .LTriggerThree(%rip)"));

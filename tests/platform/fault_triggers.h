@@ -30,14 +30,14 @@ VEXMOR_DECLARE_TRIGGER(TriggerHlt)
 VEXMOR_DECLARE_TRIGGER(TriggerCli)
 VEXMOR_DECLARE_TRIGGER(TriggerRdtsc)
 VEXMOR_DECLARE_TRIGGER(TriggerUd2)
-VEXMOR_DECLARE_TRIGGER(TriggerX87DivideByZero)    // 1 / 0
-VEXMOR_DECLARE_TRIGGER(TriggerX87Invalid)         // 0 / 0
-VEXMOR_DECLARE_TRIGGER(TriggerX87StackOverflow)   // nine loads
-VEXMOR_DECLARE_TRIGGER(TriggerX87StackUnderflow)  // an add on an empty stack
-VEXMOR_DECLARE_TRIGGER(TriggerX87Overflow)        // 1e300 squared, as double
-VEXMOR_DECLARE_TRIGGER(TriggerX87Underflow)       // 1e-300 squared, as double
-VEXMOR_DECLARE_TRIGGER(TriggerX87Denormal)        // loads a denormal double
-VEXMOR_DECLARE_TRIGGER(TriggerX87Inexact)         // 1 / 3
+VEXMOR_DECLARE_TRIGGER(TriggerX87DivideByZero)   // 1 / 0
+VEXMOR_DECLARE_TRIGGER(TriggerX87Invalid)        // 0 / 0
+VEXMOR_DECLARE_TRIGGER(TriggerX87StackOverflow)  // nine loads
+VEXMOR_DECLARE_TRIGGER(TriggerX87StackUnderflow) // an add on an empty stack
+VEXMOR_DECLARE_TRIGGER(TriggerX87Overflow)       // 1e300 squared, as double
+VEXMOR_DECLARE_TRIGGER(TriggerX87Underflow)      // 1e-300 squared, as double
+VEXMOR_DECLARE_TRIGGER(TriggerX87Denormal)       // loads a denormal double
+VEXMOR_DECLARE_TRIGGER(TriggerX87Inexact)        // 1 / 3
 
 #undef VEXMOR_DECLARE_TRIGGER
 

@@ -77,16 +77,15 @@ TEST(ModuleInfoTest, AnAddressInTheProgramGivesItsFileNameAndFileOffset) {
     const void *Symbol;
     std::uintptr_t Offset;
   } Cases[] = {
-      {"VexmorModuleAnchor", reinterpret_cast<const void *>(&VexmorModuleAnchor),
-       0},
-      {"VexmorModuleAnchor", reinterpret_cast<const void *>(&VexmorModuleAnchor),
-       1},
+      {"VexmorModuleAnchor",
+       reinterpret_cast<const void *>(&VexmorModuleAnchor), 0},
+      {"VexmorModuleAnchor",
+       reinterpret_cast<const void *>(&VexmorModuleAnchor), 1},
       {"VexmorModuleData", &VexmorModuleData, 0},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(std::string(Case.Name) + " + " + std::to_string(Case.Offset));
-    const std::optional<std::uintptr_t> Value =
-        SymbolValue(Program, Case.Name);
+    const std::optional<std::uintptr_t> Value = SymbolValue(Program, Case.Name);
     ASSERT_TRUE(Value.has_value()) << "nm does not list it";
     const std::uintptr_t Address = AddressOf(Case.Symbol) + Case.Offset;
     const std::optional<ModuleInfo> Module = FindModule(Address);
@@ -118,7 +117,8 @@ TEST(ModuleInfoTest, AnAddressInTheCLibraryGivesTheLibrarysFile) {
     ASSERT_NE(Case.Address, nullptr);
     Dl_info Loader{};
     ASSERT_NE(dladdr(Case.Address, &Loader), 0);
-    const std::optional<ModuleInfo> Module = FindModule(AddressOf(Case.Address));
+    const std::optional<ModuleInfo> Module =
+        FindModule(AddressOf(Case.Address));
     ASSERT_TRUE(Module.has_value());
     EXPECT_EQ(Module->FileName, FileNameOf(Loader.dli_fname));
     EXPECT_EQ(std::string(Module->FileName).rfind("libc.so", 0), 0u)

@@ -34,14 +34,20 @@ namespace vexmor {
 
 // Readable kinds in failure messages.
 [[maybe_unused]] static void PrintTo(FaultKind Kind, std::ostream *Out) {
-  static constexpr const char *Names[] = {
-      "AccessViolation",      "ArrayBoundsExceeded",
-      "IntDivideByZero",      "IntOverflow",
-      "PrivilegedInstruction", "StackOverflow",
-      "ControlC",             "FloatDivideByZero",
-      "FloatInvalidOperation", "FloatOverflow",
-      "FloatUnderflow",       "FloatDenormalOperand",
-      "FloatInexactResult",   "Other"};
+  static constexpr const char *Names[] = {"AccessViolation",
+                                          "ArrayBoundsExceeded",
+                                          "IntDivideByZero",
+                                          "IntOverflow",
+                                          "PrivilegedInstruction",
+                                          "StackOverflow",
+                                          "ControlC",
+                                          "FloatDivideByZero",
+                                          "FloatInvalidOperation",
+                                          "FloatOverflow",
+                                          "FloatUnderflow",
+                                          "FloatDenormalOperand",
+                                          "FloatInexactResult",
+                                          "Other"};
   *Out << Names[static_cast<std::size_t>(Kind)];
 }
 
@@ -60,7 +66,8 @@ struct RaisedFault {
   throw RaisedFault{Fault};
 }
 
-std::optional<ProcessorFault> CatchFault(Trigger Fire, std::uintptr_t Argument) {
+std::optional<ProcessorFault> CatchFault(Trigger Fire,
+                                         std::uintptr_t Argument) {
   try {
     Fire(Argument);
   } catch (const RaisedFault &Raised) {
@@ -152,8 +159,8 @@ public:
   FaultingPages() {
     const auto PageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     const int File = memfd_create("empty", MFD_CLOEXEC);
-    FileBase = mmap(nullptr, PageSize, PROT_READ | PROT_WRITE, MAP_SHARED,
-                    File, 0);
+    FileBase =
+        mmap(nullptr, PageSize, PROT_READ | PROT_WRITE, MAP_SHARED, File, 0);
     close(File);
     // Last, so that no other mapping takes the hole.
     Base = static_cast<char *>(mmap(nullptr, 3 * PageSize, PROT_NONE,
@@ -196,8 +203,7 @@ TEST_F(ProcessorFaultTest, BadMemoryAccessesAreAccessViolations) {
        CodeOf(SIGSEGV, SEGV_MAPERR), Pages.Unmapped + 0x18, AccessKind::Read},
       {"write to an unmapped page", TriggerStore, Pages.Unmapped + 0x20,
        TriggerStoreSite, FaultKind::AccessViolation,
-       CodeOf(SIGSEGV, SEGV_MAPERR), Pages.Unmapped + 0x20,
-       AccessKind::Write},
+       CodeOf(SIGSEGV, SEGV_MAPERR), Pages.Unmapped + 0x20, AccessKind::Write},
       {"read of an inaccessible page", TriggerLoad, Pages.NoAccess,
        TriggerLoadSite, FaultKind::AccessViolation,
        CodeOf(SIGSEGV, SEGV_ACCERR), Pages.NoAccess, AccessKind::Read},
@@ -206,8 +212,8 @@ TEST_F(ProcessorFaultTest, BadMemoryAccessesAreAccessViolations) {
        CodeOf(SIGSEGV, SEGV_ACCERR), Pages.ReadOnly + 4, AccessKind::Write},
       // A general-protection fault: the processor names no address.
       {"read of a non-canonical address", TriggerLoad, NonCanonical,
-       TriggerLoadSite, FaultKind::AccessViolation,
-       CodeOf(SIGSEGV, SI_KERNEL), UINTPTR_MAX, AccessKind::Read},
+       TriggerLoadSite, FaultKind::AccessViolation, CodeOf(SIGSEGV, SI_KERNEL),
+       UINTPTR_MAX, AccessKind::Read},
       {"read past the end of a mapped file", TriggerLoad, Pages.PastFileEnd,
        TriggerLoadSite, FaultKind::Other, CodeOf(SIGBUS, BUS_ADRERR)},
   };
@@ -243,9 +249,9 @@ TEST_F(ProcessorFaultTest, ArithmeticFaultsFollowTheTrappedCondition) {
       {"x87 underflow of the stored double", TriggerX87Underflow,
        AddressOf(&UnmaskedUnderflow), TriggerX87UnderflowSite,
        FaultKind::FloatUnderflow, CodeOf(SIGFPE, FPE_FLTUND)},
-      {"x87 denormal operand", TriggerX87Denormal,
-       AddressOf(&UnmaskedDenormal), TriggerX87DenormalSite,
-       FaultKind::FloatDenormalOperand, CodeOf(SIGFPE, FPE_FLTUND)},
+      {"x87 denormal operand", TriggerX87Denormal, AddressOf(&UnmaskedDenormal),
+       TriggerX87DenormalSite, FaultKind::FloatDenormalOperand,
+       CodeOf(SIGFPE, FPE_FLTUND)},
       {"x87 inexact result", TriggerX87Inexact, AddressOf(&UnmaskedInexact),
        TriggerX87InexactSite, FaultKind::FloatInexactResult,
        CodeOf(SIGFPE, FPE_FLTRES)},
@@ -270,7 +276,10 @@ TEST_F(ProcessorFaultTest, InstructionsUserModeMayNotRunArePrivileged) {
 TEST_F(ProcessorFaultTest, ACounterReadTheSystemBarsIsAPrivilegedInstruction) {
   if (prctl(PR_SET_TSC, PR_TSC_SIGSEGV) != 0)
     GTEST_SKIP() << "the time-stamp counter cannot be barred here";
-  const FaultCase Case = {"rdtsc", TriggerRdtsc, 0, TriggerRdtscSite,
+  const FaultCase Case = {"rdtsc",
+                          TriggerRdtsc,
+                          0,
+                          TriggerRdtscSite,
                           FaultKind::PrivilegedInstruction,
                           CodeOf(SIGSEGV, SI_KERNEL)};
   ExpectRecord(Case);
@@ -284,15 +293,15 @@ struct UnwindMark {
   ~UnwindMark() { Log.push_back(Name); }
 };
 
-[[gnu::noinline]] void CallTrigger(std::vector<std::string> &Log,
-                                   Trigger Fire, std::uintptr_t Argument) {
+[[gnu::noinline]] void CallTrigger(std::vector<std::string> &Log, Trigger Fire,
+                                   std::uintptr_t Argument) {
   UnwindMark Mark{Log, "caller of the faulting code"};
   Fire(Argument);
   Log.push_back("went on after the fault");
 }
 
-[[gnu::noinline]] void CallCaller(std::vector<std::string> &Log,
-                                  Trigger Fire, std::uintptr_t Argument) {
+[[gnu::noinline]] void CallCaller(std::vector<std::string> &Log, Trigger Fire,
+                                  std::uintptr_t Argument) {
   UnwindMark Mark{Log, "its caller"};
   CallTrigger(Log, Fire, Argument);
   Log.push_back("went on after the fault");
@@ -452,9 +461,8 @@ TEST_F(ProcessorFaultTest, AFaultJustBelowTheMainStackLimitIsAStackOverflow) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(ReadBelowTheMainStackLimit(16 << 10, FaultKind::StackOverflow),
               ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(
-      ReadBelowTheMainStackLimit(16 << 20, FaultKind::AccessViolation),
-      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(ReadBelowTheMainStackLimit(16 << 20, FaultKind::AccessViolation),
+              ::testing::ExitedWithCode(0), "");
 }
 
 // A stack of its own with an inaccessible guard page at its low end.
@@ -506,7 +514,8 @@ void FaultingHandler(const ProcessorFault &) {
   _exit(4);
 }
 
-TEST_F(ProcessorFaultTest, FaultsThatRaiseNoExceptionGetTheSystemsDefaultAction) {
+TEST_F(ProcessorFaultTest,
+       FaultsThatRaiseNoExceptionGetTheSystemsDefaultAction) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(FaultUnder(ReturningHandler, false),
               ::testing::KilledBySignal(SIGSEGV), "")
