@@ -39,12 +39,16 @@ struct ProcessorFault {
   FaultKind Kind = FaultKind::Other;
   /// Address of the faulting instruction.
   std::uintptr_t InstructionAddress = 0;
-  /// For an access violation: the address accessed, and how.
+  /// For an access violation or a stack overflow: the address accessed, and
+  /// how. All ones when the processor does not tell the address (a
+  /// general-protection fault, such as a non-canonical address).
   std::uintptr_t DataAddress = 0;
   AccessKind Access = AccessKind::Read;
-  /// The platform's own code for the fault (a signal and its si_code on
-  /// POSIX, an exception code on Windows), kept for the record and used as
-  /// the code of FaultKind::Other.
+  /// The platform's own code for the fault, kept for the record and used as
+  /// the code of FaultKind::Other. On Windows the exception code; on POSIX
+  /// the signal number times 0x10000 plus the low 16 bits of si_code, so
+  /// that SIGBUS (7) with BUS_ADRERR (2) is 0x70002 and SIGILL (4) with
+  /// ILL_ILLOPN (2) is 0x40002.
   std::uint32_t Code = 0;
 };
 
@@ -54,7 +58,11 @@ struct ProcessorFault {
 /// thrown it.
 using FaultHandler = void (*)(const ProcessorFault &Fault);
 
-/// Starts delivering processor faults to Handler.
+/// Starts delivering processor faults to Handler. Call it on the thread
+/// whose faults are to be handled: on POSIX the stack the handler runs on is
+/// set for the calling thread, and the main stack's limits are taken as they
+/// are now. A fault while the handler runs, a handler that returns, and a
+/// fault signal sent by another process get the system's default action.
 void InstallFaultHandler(FaultHandler Handler);
 
 /// Gives the faults back to the platform's default handling.
