@@ -16,3 +16,14 @@ function(vexmor_program_options target)
   target_compile_options(${target} PRIVATE -fnon-call-exceptions
     -fasynchronous-unwind-tables)
 endfunction()
+
+# For a unit whose floating-point operations are meant to trap: they must be
+# neither folded away nor reordered. GCC assumes that already; clang has to
+# be told, and then waits for the x87 unit before every call, so only such
+# units get it.
+function(vexmor_trapping_float_math)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set_source_files_properties(${ARGN} TARGET_DIRECTORY vexmor_core
+      PROPERTIES COMPILE_OPTIONS -ffp-exception-behavior=strict)
+  endif()
+endfunction()

@@ -6,18 +6,29 @@
 #include "meter/output_stream.h"
 
 namespace vexmor {
+namespace {
+
+/// IoCheck raises with the address just after its call. Keeping the call a
+/// call (the compiler would make a closing call a jump) keeps that address
+/// inside the statement, so each statement has its own.
+[[gnu::always_inline]] inline void EndStatement() {
+  IoCheck();
+  __asm__ volatile("");
+}
+
+} // namespace
 
 void WriteBanner() {
   OutputWrite(Banner);
   OutputWriteLn();
-  IoCheck();
+  EndStatement();
 }
 
 void WriteCorrectionLine(CycleCount Value) {
   OutputWrite(CorrectionLabel);
   OutputWrite(Int64ToText(Value));
   OutputWriteLn();
-  IoCheck();
+  EndStatement();
 }
 
 void ComposeStatusLine(std::string &Line, std::string_view CurrentText,
@@ -33,7 +44,7 @@ void WriteStatusLine(std::string_view Line) {
   OutputWrite(Line);
   OutputWrite(LineTrailer);
   OutputFlush();
-  IoCheck();
+  EndStatement();
 }
 
 } // namespace vexmor

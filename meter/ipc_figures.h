@@ -9,7 +9,9 @@
 //
 // With the program's control word a zero divisor traps on the x87 unit (at
 // the division or at the store after it), so a zero count never yields a
-// figure. The functions are inline so the trap is raised in the main block.
+// figure. The functions are kept out of line, in a unit of their own, so
+// that the trap is raised inside a call: every compiler's unwind tables then
+// cover it and the main block's cleanup runs.
 //
 //===----------------------------------------------------------------------===//
 
@@ -25,18 +27,10 @@ namespace vexmor {
 
 /// KernelInstructions over the mean count Total / Runs: the figure
 /// of all passes together, not the mean of the per-pass figures.
-inline double AverageFigure(CycleCount Total, std::int64_t Runs) {
-  const long double MeanCycles = static_cast<long double>(Total) /
-                                 static_cast<long double>(Runs);
-  return static_cast<double>(static_cast<long double>(KernelInstructions) /
-                             MeanCycles);
-}
+double AverageFigure(CycleCount Total, std::int64_t Runs);
 
 /// KernelInstructions over the count of one pass.
-inline double CurrentFigure(CycleCount Cycles) {
-  return static_cast<double>(static_cast<long double>(KernelInstructions) /
-                             static_cast<long double>(Cycles));
-}
+double CurrentFigure(CycleCount Cycles);
 
 } // namespace vexmor
 

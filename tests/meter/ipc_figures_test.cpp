@@ -105,14 +105,16 @@ TEST_F(IpcFiguresTest, AZeroDivisorTrapsInsteadOfGivingAFigure) {
   EXPECT_EXIT(
       {
         ResetFpuAndLoadControlWord();
-        volatile double Figure = CurrentFigure(0);
+        volatile CycleCount Zero = 0;
+        volatile double Figure = CurrentFigure(Zero);
         (void)Figure;
       },
       testing::KilledBySignal(SIGFPE), "");
   EXPECT_EXIT(
       {
         ResetFpuAndLoadControlWord();
-        volatile double Figure = AverageFigure(0, 5);
+        volatile CycleCount Zero = 0;
+        volatile double Figure = AverageFigure(Zero, 5);
         (void)Figure;
       },
       testing::KilledBySignal(SIGFPE), "");

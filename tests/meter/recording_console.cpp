@@ -43,4 +43,6 @@ std::int32_t WriteToHandle(OutputHandle Handle, const char *Bytes,
 
 void CloseOutputHandle(OutputHandle) { ++test::Console.Closes; }
 
+void ConvertToConsoleCodePage(char *, std::uint32_t) {}
+
 } // namespace vexmor
