@@ -45,6 +45,8 @@ public:
   const std::string &Message() const { return Text; }
   /// Where the failure happened.
   std::uintptr_t Address() const { return Where; }
+  /// For an object made in advance: where it is being raised.
+  void SetAddress(std::uintptr_t Address) { Where = Address; }
 
 private:
   std::string Text;

@@ -1,12 +1,42 @@
 //===- frame/process_frame.h - Start-up and end of the process --*- C++ -*-===//
+//
+// The frame around the program's own work. Start-up runs eight steps in a
+// fixed order, each with an initialisation and a finalisation; the last one
+// that does any work is the timer's calibration, so nothing is written
+// before it ends. Then the main block runs until a failure leaves it:
+// TopLevelHandler reports the failure, FinalCleanup finalises the steps in
+// reverse order and ends the process. Nothing else ends it, short of a
+// signal from outside, which the program leaves to the system.
+//
+//===----------------------------------------------------------------------===//
 
 #ifndef VEXMOR_FRAME_PROCESS_FRAME_H
 #define VEXMOR_FRAME_PROCESS_FRAME_H
 
+#include <cstdint>
+#include <exception>
+
 namespace vexmor {
+
+/// The exit code held until the process ends: 1 after a failure report, the
+/// runtime error number after a runtime error; never 0 in practice, since
+/// the main block does not end.
+extern std::int32_t ExitStatus;
 
 /// Runs the start-up steps in their fixed order, then the main block.
 [[noreturn]] void RunProcess();
+
+/// Handles a failure that left the main block (or start-up): reports it and
+/// ends the process. A failure raised while doing so is handled in its place.
+[[noreturn]] void TopLevelHandler(std::exception_ptr Failure);
+
+/// Writes the runtime error line if one is recorded, finalises the steps
+/// begun in reverse order and ends the process with ExitStatus.
+[[noreturn]] void FinalCleanup();
+
+/// The runtime error number of a failure that reached the top with no
+/// failure report installed.
+std::uint32_t RuntimeErrorNumber(std::exception_ptr Failure);
 
 } // namespace vexmor
 

@@ -58,4 +58,7 @@ std::int32_t WriteToHandle(OutputHandle Handle, const char *Bytes,
 
 void CloseOutputHandle(OutputHandle Handle) { close(Descriptor(Handle)); }
 
+// A POSIX terminal takes the same bytes as everything else.
+void ConvertToConsoleCodePage(char *, std::uint32_t) {}
+
 } // namespace vexmor

@@ -4,12 +4,16 @@
 
 #include "timer/amd_rdtsc.h"
 
+#include <cerrno>
 #include <charconv>
 #include <string_view>
 #include <unistd.h>
 
 namespace vexmor {
 namespace seam {
+
+bool AllocationsFail = false;
+
 namespace {
 
 PassScript Script;
@@ -20,6 +24,77 @@ bool ParseInt64(std::string_view Text, std::int64_t &Value) {
   const char *End = Text.data() + Text.size();
   auto [Ptr, Ec] = std::from_chars(Text.data(), End, Value);
   return Ec == std::errc() && Ptr == End && !Text.empty();
+}
+
+std::optional<Pass> ParsePass(std::string_view Arg) {
+  constexpr struct {
+    std::string_view Name;
+    PassAction Action;
+  } Faults[] = {
+      {"segv-read", PassAction::SegvRead},
+      {"segv-write", PassAction::SegvWrite},
+      {"int-div", PassAction::IntDivide},
+      {"privileged", PassAction::Privileged},
+      {"stack", PassAction::StackOverflow},
+  };
+  for (const auto &Fault : Faults)
+    if (Arg == Fault.Name)
+      return Pass{Fault.Action, 0};
+  Pass Parsed;
+  if (Arg.starts_with("oom:")) {
+    Parsed.Action = PassAction::OutOfMemory;
+    Arg.remove_prefix(4);
+  } else if (Arg.starts_with("wait:")) {
+    Parsed.Action = PassAction::Wait;
+    Arg.remove_prefix(5);
+  }
+  if (!ParseInt64(Arg, Parsed.Count))
+    return std::nullopt;
+  return Parsed;
+}
+
+// Never reached: hides from the compiler that the recursion has no end.
+volatile std::int64_t RecursionLimit = -1;
+// Not a pointer constant, so that the compiler does not judge the access.
+volatile std::uintptr_t UnmappedAddress = 0x10;
+
+// Each frame holds a page the optimiser cannot drop, so the recursion
+// reaches the end of the stack quickly.
+[[gnu::noinline]] std::int64_t Recurse(std::int64_t Depth) {
+  volatile char Page[4096];
+  Page[0] = static_cast<char>(Depth);
+  if (Depth == RecursionLimit)
+    return 0;
+  return Recurse(Depth + 1) + Page[0];
+}
+
+[[gnu::noinline]] std::int64_t RunFault(PassAction Action) {
+  volatile int *const Unmapped =
+      reinterpret_cast<volatile int *>(UnmappedAddress);
+  volatile int Zero = 0;
+  switch (Action) {
+  case PassAction::SegvRead:
+    return *Unmapped;
+  case PassAction::SegvWrite:
+    *Unmapped = 1;
+    return 0;
+  case PassAction::IntDivide: {
+    // Machine code: a C++ division by zero is undefined and may be dropped.
+    int Quotient = 1;
+    __asm__ volatile("cltd\n\tidivl %1" : "+a"(Quotient) : "r"(Zero) : "edx");
+    return Quotient;
+  }
+  case PassAction::Privileged:
+    __asm__ volatile("hlt");
+    return 0;
+  case PassAction::StackOverflow:
+    return Recurse(0);
+  case PassAction::Count:
+  case PassAction::OutOfMemory:
+  case PassAction::Wait:
+    break;
+  }
+  return 0;
 }
 
 } // namespace
@@ -37,12 +112,12 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
       }
       continue;
     }
-    std::int64_t Count = 0;
-    if (!ParseInt64(Arg, Count)) {
+    const std::optional<Pass> Next = ParsePass(Arg);
+    if (!Next) {
       Error = "bad pass: " + std::string(Arg);
       return std::nullopt;
     }
-    Parsed.Passes.push_back(Count);
+    Parsed.Passes.push_back(*Next);
   }
   return Parsed;
 }
@@ -71,8 +146,23 @@ std::int64_t ScriptedCounterRead() {
     return Base;
   if (NextPass == Script.Passes.size())
     _exit(SeamScriptEndStatus);
-  const std::int64_t Count = Script.Passes[NextPass++];
-  return WrappingAdd(WrappingAdd(Base, Count), Script.Correction);
+  const Pass &This = Script.Passes[NextPass++];
+  switch (This.Action) {
+  case PassAction::Count:
+    break;
+  case PassAction::OutOfMemory:
+    AllocationsFail = true;
+    break;
+  case PassAction::Wait: {
+    char Byte;
+    while (read(STDIN_FILENO, &Byte, 1) < 0 && errno == EINTR) {
+    }
+    break;
+  }
+  default:
+    return RunFault(This.Action);
+  }
+  return WrappingAdd(WrappingAdd(Base, This.Count), Script.Correction);
 }
 
 } // namespace vexmor

@@ -6,9 +6,20 @@
 //   vexmor-seam [--correction=C] PASS...
 //
 // The calibration's 1000 pairs each read C ticks apart (C defaults to 0), so
-// Correction becomes C. Each PASS is the corrected count TimerStop returns
-// for that pass of the main block. When the script has no pass left the
-// process ends at once with SeamScriptEndStatus, writing nothing more.
+// Correction becomes C. Each PASS is one pass of the main block:
+//
+//   N            TimerStop returns the corrected count N
+//   segv-read    TimerStop reads the unmapped address 0x10
+//   segv-write   TimerStop writes to the unmapped address 0x10
+//   int-div      TimerStop divides an integer by zero
+//   privileged   TimerStop executes a privileged instruction (hlt)
+//   stack        TimerStop recurses until the stack overflows
+//   oom:N        every allocation fails from now on; TimerStop returns N
+//   wait:N       TimerStop waits for a byte (or the end) on standard input,
+//                then returns N: the test sees what was written before
+//
+// When the script has no pass left the process ends at once with
+// SeamScriptEndStatus, writing nothing more.
 //
 //===----------------------------------------------------------------------===//
 
@@ -24,9 +35,25 @@ namespace vexmor::seam {
 
 inline constexpr int SeamScriptEndStatus = 3;
 
+enum class PassAction {
+  Count,
+  SegvRead,
+  SegvWrite,
+  IntDivide,
+  Privileged,
+  StackOverflow,
+  OutOfMemory,
+  Wait,
+};
+
+struct Pass {
+  PassAction Action = PassAction::Count;
+  std::int64_t Count = 0;
+};
+
 struct PassScript {
   std::int64_t Correction = 0;
-  std::vector<std::int64_t> Passes;
+  std::vector<Pass> Passes;
 };
 
 /// Reads the script from the command line; nullopt and a message in Error
@@ -36,6 +63,9 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
 
 /// Installs the script the counter reads follow.
 void InstallPassScript(PassScript Script);
+
+/// Set by an oom pass: the seam's allocator fails every request from then on.
+extern bool AllocationsFail;
 
 } // namespace vexmor::seam
 

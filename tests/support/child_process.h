@@ -9,12 +9,14 @@
 #define VEXMOR_TESTS_SUPPORT_CHILD_PROCESS_H
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace vexmor::test {
 
 struct ChildResult {
+  /// What reached standard output (the file's content for a file).
   std::string Stdout;
   std::string Stderr;
   /// Exit code when the child exited, else -1.
@@ -23,19 +25,54 @@ struct ChildResult {
   int Signal = 0;
 };
 
+/// Where the child's standard output goes.
+enum class OutputTarget {
+  Pipe,       ///< a pipe the test reads
+  Terminal,   ///< a pseudo-terminal in raw mode (no line-end translation)
+  File,       ///< a new regular file, read back at the end
+  Closed,     ///< descriptor 1 is not open
+  DevFull,    ///< /dev/full: every write fails with ENOSPC
+  ReaderGone, ///< a pipe whose read end is already closed
+};
+
+/// What a watcher may do while the child runs.
+class ChildControl {
+public:
+  virtual ~ChildControl() = default;
+  /// Standard output so far.
+  virtual const std::string &Output() const = 0;
+  /// Writes bytes to the child's standard input (see HoldStdin).
+  virtual void Feed(const std::string &Bytes) = 0;
+  virtual void SendSignal(int Signal) = 0;
+};
+
 struct ChildOptions {
   std::vector<std::string> Args; ///< Args[0] is the program's path.
+  OutputTarget Stdout = OutputTarget::Pipe;
+  /// Standard error goes where standard output goes (a pipe only), so the
+  /// order of the two shows in Stdout.
+  bool StderrToStdout = false;
+  /// Standard input is a pipe the watcher feeds; else /dev/null.
+  bool HoldStdin = false;
+  /// Once loaded, the child may not read the time-stamp counter (RDTSC
+  /// faults).
+  bool DisableTimeStampCounter = false;
+  /// Called whenever standard output has grown (for a file, polled).
+  std::function<void(ChildControl &)> Watch;
   /// A child still running after this long is killed (SIGKILL); a safety
   /// net against a hung test, not a measurement.
   std::chrono::milliseconds Deadline{60000};
 };
 
-/// Runs the program with standard output and standard error on pipes and
-/// returns once it has ended.
+/// Runs the program and returns once it has ended.
 ChildResult RunChild(const ChildOptions &Options);
 
-/// Convenience: the program and its arguments.
+/// Convenience: the program and its arguments, output on pipes.
 ChildResult RunChild(std::vector<std::string> Args);
+
+/// A watcher that sends Signal once standard output holds at least Bytes.
+std::function<void(ChildControl &)> SignalAfterOutput(std::size_t Bytes,
+                                                       int Signal);
 
 } // namespace vexmor::test
 

@@ -1,0 +1,214 @@
+//===- tests/frame/failure_end_to_end_test.cpp - How the program ends ----===//
+//
+// Every way the program can end, seen from outside: the exact bytes on
+// standard output and standard error and the exit status. Processor faults,
+// zero divisors and running out of memory are brought about through the
+// test seam.
+//
+//===----------------------------------------------------------------------===//
+
+#include "support/child_process.h"
+#include "support/report_patterns.h"
+#include "support/symbols.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <regex>
+#include <string>
+
+namespace vexmor::test {
+namespace {
+
+struct Report {
+  std::string ClassName;
+  std::string Module;
+  std::uint64_t Offset = 0;
+  std::string Message;
+};
+
+/// Parses standard error holding exactly one failure report.
+std::optional<Report> ParseReport(const std::string &Stderr) {
+  static const std::regex Pattern(
+      "Exception ([A-Za-z]+) in module ([^ ]+) at ([0-9A-F]{8})\\.\r\n"
+      "([^\r\n]*)\r\n\r\n");
+  std::smatch Match;
+  if (!std::regex_match(Stderr, Match, Pattern))
+    return std::nullopt;
+  return Report{Match[1], Match[2], std::stoull(Match[3], nullptr, 16),
+                Match[4]};
+}
+
+std::string FileName(const std::string &Path) {
+  return Path.substr(Path.rfind('/') + 1);
+}
+
+/// Expects one report of ClassName with Message whose address lies in the
+/// function Function of Binary.
+void ExpectReport(const ChildResult &Run, const std::string &Binary,
+                  const std::string &ClassName, const std::string &Message,
+                  const std::string &Function) {
+  EXPECT_EQ(Run.ExitCode, 1);
+  EXPECT_EQ(Run.Signal, 0);
+  const auto Parsed = ParseReport(Run.Stderr);
+  ASSERT_TRUE(Parsed) << "not one report: " << Run.Stderr;
+  EXPECT_EQ(Parsed->ClassName, ClassName);
+  EXPECT_EQ(Parsed->Module, FileName(Binary));
+  EXPECT_EQ(Parsed->Message, Message);
+  const auto Range = FindFunction(Binary, Function);
+  ASSERT_TRUE(Range) << Function << " not found in " << Binary;
+  EXPECT_TRUE(Range->Contains(Parsed->Offset))
+      << std::hex << Parsed->Offset << " is not in " << Function;
+}
+
+ChildResult RunSeam(std::vector<std::string> Passes,
+                    OutputTarget Target = OutputTarget::Pipe) {
+  ChildOptions Options;
+  Options.Args = {VEXMOR_SEAM_BINARY};
+  Options.Args.insert(Options.Args.end(), Passes.begin(), Passes.end());
+  Options.Stdout = Target;
+  return RunChild(Options);
+}
+
+const std::string StartUpLines = BannerBytes + "Correction: 0\r\n";
+
+TEST(FailureEndToEndTest, UnusableStandardOutputEndsWithAnOutputError) {
+  const struct {
+    OutputTarget Target;
+    const char *Message;
+    const char *Function;
+  } Cases[] = {
+      {OutputTarget::Closed, "I/O error 105.", "vexmor::WriteBanner()"},
+      {OutputTarget::DevFull, "I/O error 28.", "vexmor::WriteBanner()"},
+      // The status line's trailer is still held after its block failed, so
+      // the report's own hand-over fails too and replaces the first report.
+      {OutputTarget::ReaderGone, "I/O error 32.", "vexmor::FailureReport("},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Message);
+    ChildOptions Options;
+    Options.Args = {VEXMOR_BINARY};
+    Options.Stdout = Case.Target;
+    const ChildResult Run = RunChild(Options);
+    EXPECT_EQ(Run.Stdout, "");
+    ExpectReport(Run, VEXMOR_BINARY, "EInOutError", Case.Message,
+                 Case.Function);
+  }
+}
+
+TEST(FailureEndToEndTest, AZeroDivisorEndsWithoutAStatusLineForItsPass) {
+  // The average is worked out first: a first pass of 0, or passes adding up
+  // to 0, trap there; a later pass of 0 in the current figure.
+  const struct {
+    std::vector<std::string> Passes;
+    std::string StatusLines;
+    const char *Function;
+  } Cases[] = {
+      {{"0"}, "", "vexmor::AverageFigure("},
+      {{"200000000", "0"}, "Current: 3 Inst_takt: 3cycl 6   \r",
+       "vexmor::CurrentFigure("},
+      {{"100", "-100"}, "Current: 6000000 Inst_takt: 6000000cycl 6   \r",
+       "vexmor::AverageFigure("},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Passes.size());
+    for (OutputTarget Target : {OutputTarget::Pipe, OutputTarget::File}) {
+      const ChildResult Run = RunSeam(Case.Passes, Target);
+      // The bytes held when the failure came reach standard output.
+      EXPECT_EQ(Run.Stdout, StartUpLines + Case.StatusLines);
+      ExpectReport(Run, VEXMOR_SEAM_BINARY, "EZeroDivide",
+                   "Floating point division by zero.", Case.Function);
+    }
+  }
+}
+
+TEST(FailureEndToEndTest, HeldOutputReachesTheSystemBeforeTheReport) {
+  ChildOptions Options;
+  Options.Args = {VEXMOR_SEAM_BINARY, "200000000", "0"};
+  Options.StderrToStdout = true;
+  const ChildResult Run = RunChild(Options);
+  EXPECT_EQ(Run.ExitCode, 1);
+  const std::string Held =
+      StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r";
+  ASSERT_EQ(Run.Stdout.compare(0, Held.size(), Held), 0) << Run.Stdout;
+  EXPECT_TRUE(ParseReport(Run.Stdout.substr(Held.size()))) << Run.Stdout;
+}
+
+TEST(FailureEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
+  const std::string Seam = FileName(VEXMOR_SEAM_BINARY);
+  const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
+  const auto AccessViolation = [&](const char *Access) {
+    return "Access violation at address [0-9A-F]{8,16} in module '" + Seam +
+           "'\\. " + Access + " of address 00000010\\.";
+  };
+  const struct {
+    const char *Pass;
+    const char *ClassName;
+    std::string MessagePattern;
+    std::string Function;
+  } Cases[] = {
+      {"segv-read", "EAccessViolation", AccessViolation("Read"), Fault},
+      {"segv-write", "EAccessViolation", AccessViolation("Write"), Fault},
+      {"int-div", "EDivByZero", "Division by zero\\.", Fault},
+      {"privileged", "EPrivilege", "Privileged instruction\\.", Fault},
+      {"stack", "EStackOverflow", "Stack overflow\\.",
+       "vexmor::seam::(anonymous namespace)::Recurse("},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Pass);
+    const ChildResult Run = RunSeam({"200000000", Case.Pass});
+    EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
+    const auto Parsed = ParseReport(Run.Stderr);
+    ASSERT_TRUE(Parsed) << Run.Stderr;
+    EXPECT_TRUE(std::regex_match(Parsed->Message,
+                                 std::regex(Case.MessagePattern)))
+        << Parsed->Message;
+    ExpectReport(Run, VEXMOR_SEAM_BINARY, Case.ClassName, Parsed->Message,
+                 Case.Function);
+  }
+}
+
+TEST(FailureEndToEndTest, RunningOutOfMemoryRaisesTheObjectMadeInAdvance) {
+  const ChildResult Run = RunSeam({"oom:200000001"});
+  EXPECT_EQ(Run.Stdout, StartUpLines);
+  ExpectReport(Run, VEXMOR_SEAM_BINARY, "EOutOfMemory", "Out of memory.",
+               "operator new(");
+}
+
+TEST(FailureEndToEndTest, AFailedHandOverInTheReportReplacesTheReport) {
+  // Zero divisor first; the report's hand-over of the held start-up lines
+  // then fails, and only that failure is reported.
+  const ChildResult Run = RunSeam({"0"}, OutputTarget::ReaderGone);
+  ExpectReport(Run, VEXMOR_SEAM_BINARY, "EInOutError", "I/O error 32.",
+               "vexmor::FailureReport(");
+}
+
+TEST(FailureEndToEndTest, AStartUpFailureEndsWithTheRuntimeErrorLine) {
+  ChildOptions Options;
+  Options.Args = {VEXMOR_BINARY};
+  Options.DisableTimeStampCounter = true;
+  const ChildResult Run = RunChild(Options);
+  EXPECT_EQ(Run.Stderr, "");
+  EXPECT_EQ(Run.Signal, 0);
+  // A privileged instruction while calibrating: runtime error 218.
+  EXPECT_EQ(Run.ExitCode, 218);
+  static const std::regex Line(
+      std::string("Runtime error 218 at [0-9A-F]{8,16}") + '\0' + "\r\n");
+  EXPECT_TRUE(std::regex_match(Run.Stdout, Line)) << Run.Stdout;
+}
+
+TEST(FailureEndToEndTest, SignalsFromOutsideEndTheProcessSilently) {
+  for (int Signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(Signal);
+    ChildOptions Options;
+    Options.Args = {VEXMOR_BINARY};
+    Options.Stdout = OutputTarget::Terminal;
+    Options.Watch = SignalAfterOutput(1, Signal);
+    const ChildResult Run = RunChild(Options);
+    EXPECT_EQ(Run.Signal, Signal);
+    EXPECT_EQ(Run.Stderr, "");
+  }
+}
+
+} // namespace
+} // namespace vexmor::test
