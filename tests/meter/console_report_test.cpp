@@ -126,7 +126,7 @@ TEST_F(ConsoleReportTest, EachStatementFailsAtAnAddressOfItsOwn) {
 TEST_F(ConsoleReportTest, AFailedBannerWriteIsRaisedByTheBannersCheck) {
   Console.WriteResults = {32};
   EXPECT_THROW(WriteBanner(), EInOutError);
-  EXPECT_EQ(PendingIoError, 0);
+  EXPECT_EQ(+PendingIoError, 0);
 }
 
 } // namespace

@@ -311,8 +311,8 @@ TEST(NumberTextOracleTest, FiguresOfEveryCount) {
     const std::uint64_t R = Random();
     const auto Length = static_cast<int>(R % 63) + 1;
     const std::uint64_t Top = std::uint64_t{1} << (Length - 1);
-    const auto Count =
-        static_cast<std::int64_t>(Top | (Random() >> (65 - Length)));
+    const std::uint64_t Low = Length == 1 ? 0 : Random() >> (65 - Length);
+    const auto Count = static_cast<std::int64_t>(Top | Low);
     Counts.push_back((R >> 63) != 0 ? -Count : Count);
   }
   for (int I = 0; I < 200000; ++I)

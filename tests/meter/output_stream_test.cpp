@@ -22,6 +22,10 @@ protected:
     Console = test::RecordingConsole{};
   }
 
+  /// The recorded code, read where the sanitizers' check of a thread-local
+  /// read (which misfires in this test with GCC 12) is not in the way.
+  [[gnu::noinline]] static std::int32_t Pending() { return PendingIoError; }
+
   /// Runs IoCheck and returns the code it raised, 0 when it raised nothing.
   static std::int32_t RaisedCode() {
     try {
@@ -119,13 +123,13 @@ TEST_F(OutputStreamTest, AFailedWriteDropsTheRestOfThatCallOnly) {
   Console.WriteResults = {32};
   OutputWrite(Bytes(300)); // first block fails: the other 172 bytes go too
   EXPECT_EQ(Console.Writes.size(), 1u);
-  EXPECT_EQ(PendingIoError, 32);
+  EXPECT_EQ(Pending(), 32);
   EXPECT_EQ(OutputStream.Fill, 0u);
   OutputWrite("later"); // the statement goes on
   OutputWriteLn();
   EXPECT_EQ(std::string(OutputStream.Buffer, OutputStream.Fill), "later\r\n");
   EXPECT_EQ(RaisedCode(), 32);
-  EXPECT_EQ(PendingIoError, 0);
+  EXPECT_EQ(Pending(), 0);
   EXPECT_EQ(RaisedCode(), 0);
 }
 
@@ -134,9 +138,9 @@ TEST_F(OutputStreamTest, ALaterSuccessKeepsTheCodeAndALaterFailureReplacesIt) {
   Console.WriteResults = {28, 0, 5};
   OutputWrite(Bytes(128));
   OutputWrite(Bytes(128));
-  EXPECT_EQ(PendingIoError, 28);
+  EXPECT_EQ(Pending(), 28);
   OutputWrite(Bytes(128));
-  EXPECT_EQ(PendingIoError, 5);
+  EXPECT_EQ(Pending(), 5);
 }
 
 TEST_F(OutputStreamTest, AFailedFlushOnAConsoleRecordsItsCode) {
@@ -153,7 +157,7 @@ TEST_F(OutputStreamTest, AFailedOpenRecords105AndIsTriedAgain) {
   OutputWrite("lost");
   EXPECT_FALSE(OutputStream.IsOpen);
   EXPECT_EQ(OutputStream.Fill, 0u);
-  EXPECT_EQ(PendingIoError, OutputOpenFailedCode);
+  EXPECT_EQ(Pending(), OutputOpenFailedCode);
   OutputFlush();
   EXPECT_TRUE(Console.Writes.empty());
 
