@@ -53,12 +53,15 @@ private:
   std::uintptr_t Where;
 };
 
+// Name and Base are a class's names, which cannot stand in parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define VEXMOR_EXCEPTION_CLASS(Name, Base)                                     \
   class Name : public Base {                                                   \
   public:                                                                      \
     using Base::Base;                                                          \
     const char *ClassName() const override { return #Name; }                   \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 class EInOutError : public Exception {
 public:

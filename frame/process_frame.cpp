@@ -142,7 +142,7 @@ std::uint32_t FaultRuntimeErrorNumber(FaultKind Kind) {
 }
 
 /// The failure's address, 0 when it is not one of the program's failures.
-std::uintptr_t FailureAddress(std::exception_ptr Failure) {
+std::uintptr_t FailureAddress(const std::exception_ptr &Failure) {
   try {
     std::rethrow_exception(Failure);
   } catch (const Exception &Known) {
@@ -152,7 +152,7 @@ std::uintptr_t FailureAddress(std::exception_ptr Failure) {
   }
 }
 
-void ReportOrRecord(std::exception_ptr Failure) {
+void ReportOrRecord(const std::exception_ptr &Failure) {
   if (FailureReportInstalled) {
     try {
       std::rethrow_exception(Failure);
@@ -171,7 +171,7 @@ void ReportOrRecord(std::exception_ptr Failure) {
 
 } // namespace
 
-std::uint32_t RuntimeErrorNumber(std::exception_ptr Failure) {
+std::uint32_t RuntimeErrorNumber(const std::exception_ptr &Failure) {
   try {
     std::rethrow_exception(Failure);
   } catch (const EExternal &Fault) {

@@ -36,7 +36,7 @@ extern std::int32_t ExitStatus;
 
 /// The runtime error number of a failure that reached the top with no
 /// failure report installed.
-std::uint32_t RuntimeErrorNumber(std::exception_ptr Failure);
+std::uint32_t RuntimeErrorNumber(const std::exception_ptr &Failure);
 
 } // namespace vexmor
 

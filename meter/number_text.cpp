@@ -44,10 +44,9 @@ constexpr int ExponentOfNonFinite = 0x7FF;
 /// "00" to "99": the digits are written two at a time.
 constexpr std::array<char, 200> MakeDigitPairs() {
   std::array<char, 200> Pairs{};
-  for (int I = 0; I < 100; ++I) {
-    Pairs[static_cast<std::size_t>(2 * I)] = static_cast<char>('0' + I / 10);
-    Pairs[static_cast<std::size_t>(2 * I + 1)] =
-        static_cast<char>('0' + I % 10);
+  for (std::size_t I = 0; I < 100; ++I) {
+    Pairs[2 * I] = static_cast<char>('0' + I / 10);
+    Pairs[2 * I + 1] = static_cast<char>('0' + I % 10);
   }
   return Pairs;
 }
@@ -73,8 +72,8 @@ char *WriteDigitsBefore(char *End, std::uint64_t Value) {
 
 /// Writes Value, below 10^8, as exactly eight digits from Out on.
 void WriteEightDigits(char *Out, std::uint32_t Value) {
-  const std::uint32_t High = Value / 10000;
-  const std::uint32_t Low = Value % 10000;
+  const std::size_t High = Value / 10000;
+  const std::size_t Low = Value % 10000;
   std::memcpy(Out, &DigitPairs[2 * (High / 100)], 2);
   std::memcpy(Out + 2, &DigitPairs[2 * (High % 100)], 2);
   std::memcpy(Out + 4, &DigitPairs[2 * (Low / 100)], 2);

@@ -43,7 +43,7 @@ constexpr int FaultSignals[] = {SIGSEGV, SIGFPE, SIGILL, SIGBUS};
 
 // Room for the kernel's signal frame (with the largest register state), the
 // unwinder and the frame's handler. Static, so installing allocates nothing.
-constexpr std::size_t AltStackSize = 256 * 1024;
+constexpr std::size_t AltStackSize = std::size_t{256} * 1024;
 alignas(64) char AltStack[AltStackSize];
 
 FaultHandler InstalledHandler = nullptr;
@@ -170,8 +170,8 @@ AddressRange FindMainStackOverflowZone() {
 // A fault this close to the stack pointer is the stack running into its
 // limit on any stack: the deepest frames touch memory just below the stack
 // pointer, and one that sets up a large frame just above it.
-constexpr std::uintptr_t StackProbeBelow = 64 * 1024;
-constexpr std::uintptr_t StackProbeAbove = 4 * 1024;
+constexpr std::uintptr_t StackProbeBelow = std::uintptr_t{64} * 1024;
+constexpr std::uintptr_t StackProbeAbove = std::uintptr_t{4} * 1024;
 
 bool IsNearStackPointer(std::uintptr_t Address, std::uintptr_t StackPointer) {
   return Address >= StackPointer ? Address - StackPointer < StackProbeAbove
