@@ -63,23 +63,23 @@ std::size_t FormatMessageInto(char *Out, std::size_t Size,
       Writer.Put(C);
       continue;
     }
-    const char Spec = Template[++I];
-    if (Spec == '%') {
+    const char Conversion = Template[++I];
+    if (Conversion == '%') {
       Writer.Put('%');
       continue;
     }
-    if (Spec != 's' && Spec != 'd' && Spec != 'x' && Spec != 'p') {
+    if (Conversion != 's' && Conversion != 'd' && Conversion != 'x' && Conversion != 'p') {
       Writer.Put(C);
-      Writer.Put(Spec);
+      Writer.Put(Conversion);
       continue;
     }
     if (Next == Args.end())
       continue;
     const FormatArg &Arg = *Next++;
     const bool IsText = Arg.K == FormatArg::Kind::Text;
-    if ((Spec == 's') != IsText)
+    if ((Conversion == 's') != IsText)
       continue;
-    switch (Spec) {
+    switch (Conversion) {
     case 's':
       Writer.Put(Arg.Text);
       break;
