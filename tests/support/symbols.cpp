@@ -38,8 +38,7 @@ std::optional<SymbolRange> FindImageFunction(const std::string &Nm,
   // Sorted by address: "00403340 T vexmor::AverageFigure(long long, long
   // long)". Demangling drops one leading underscore, so the linker's
   // __image_base__ shows as _image_base__.
-  const std::string Command =
-      Nm + " -C -n --defined-only '" + Binary + "'";
+  const std::string Command = Nm + " -C -n --defined-only '" + Binary + "'";
   std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
                                               pclose);
   if (!Pipe)

@@ -71,6 +71,10 @@ constexpr const char *German = "de_DE.UTF-8";
 
 const std::string StartUpLines = BannerBytes + "Correction: 0\r\n";
 
+/// Where Wine loads the executables: at their preferred base. An absolute
+/// address in a message is the report's offset from there.
+constexpr std::uint64_t ImageBase = 0x00400000;
+
 /// A run of Program (a Windows program and its arguments) under Wine, in
 /// the locale Locale, looked for in LocaleFolder as well when one is given.
 ChildOptions WineOptions(std::vector<std::string> Program,
@@ -135,9 +139,8 @@ TEST(WineEndToEndTest, OnlyWholeBlocksGoOutWhileTheProgramRuns) {
   // fourth pass waits until the test has seen the first block alone.
   const std::string Line = "Current: 3 Inst_takt: 3cycl 6   \r";
   const std::string Held = StartUpLines + Line + Line + Line;
-  ChildOptions Options =
-      WineOptions({Seam, "200000000", "200000000", "200000000",
-                   "wait:200000000", "0"});
+  ChildOptions Options = WineOptions(
+      {Seam, "200000000", "200000000", "200000000", "wait:200000000", "0"});
   Options.HoldStdin = true;
   std::string Seen;
   Options.Watch = [&](ChildControl &Child) {
@@ -191,22 +194,30 @@ TEST(WineEndToEndTest, UnusableStandardOutputEndsWithAnOutputError) {
     const char *Function;
   } Cases[] = {
       // Started with no standard output handle: the stream cannot open.
-      {"no handle", {Launcher, WindowsPath(Vexmor)}, OutputTarget::Pipe,
-       "I/O error 105.", "vexmor::WriteBanner()"},
+      {"no handle",
+       {Launcher, WindowsPath(Vexmor)},
+       OutputTarget::Pipe,
+       "I/O error 105.",
+       "vexmor::WriteBanner()"},
       // The system's own codes: ERROR_DISK_FULL, and Wine's code for a pipe
       // with no reader (ERROR_PIPE_NOT_CONNECTED; Windows gives
       // ERROR_NO_DATA, 232). The status line's trailer is still held after
       // its block failed, so the report's own hand-over fails too and
       // replaces the first report.
-      {"full device", {Vexmor}, OutputTarget::DevFull, "I/O error 112.",
+      {"full device",
+       {Vexmor},
+       OutputTarget::DevFull,
+       "I/O error 112.",
        "vexmor::WriteBanner()"},
-      {"reader gone", {Vexmor}, OutputTarget::ReaderGone, "I/O error 233.",
+      {"reader gone",
+       {Vexmor},
+       OutputTarget::ReaderGone,
+       "I/O error 233.",
        "vexmor::FailureReport("},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Name);
-    const ChildResult Run =
-        RunChild(WineOptions(Case.Program, Case.Target));
+    const ChildResult Run = RunChild(WineOptions(Case.Program, Case.Target));
     EXPECT_EQ(Run.Stdout, "");
     ExpectReport(Run, Vexmor, "EInOutError", Case.Message, Case.Function);
   }
@@ -240,19 +251,35 @@ TEST(WineEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
     EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
     const auto Parsed = ParseReport(Run.Stderr);
     ASSERT_TRUE(Parsed) << Run.Stderr;
-    EXPECT_TRUE(std::regex_match(Parsed->Message,
-                                 std::regex(Case.MessagePattern)))
+    EXPECT_TRUE(
+        std::regex_match(Parsed->Message, std::regex(Case.MessagePattern)))
         << Parsed->Message;
     ExpectReport(Run, Seam, Case.ClassName, Parsed->Message, Case.Function);
-    // Wine loads the executable at its preferred base, 0x00400000: an
-    // access violation's absolute address is the report's offset from there.
     std::smatch Address;
     if (std::regex_search(Parsed->Message, Address,
                           std::regex("at address ([0-9A-F]{8})"))) {
       EXPECT_EQ(std::stoull(Address[1], nullptr, 16),
-                0x00400000 + Parsed->Offset);
+                ImageBase + Parsed->Offset);
     }
   }
+}
+
+TEST(WineEndToEndTest, AStartUpFailureEndsWithTheRuntimeErrorLine) {
+  // An access violation while the timer calibrates: no failure report yet,
+  // so runtime error 216 at the faulting instruction's absolute address,
+  // written past the stream, and 216 as the exit code.
+  const ChildResult Run = RunSeam({"--calibration-fault=segv-read"});
+  EXPECT_EQ(Run.Stderr, "");
+  EXPECT_EQ(Run.ExitCode, 216);
+  std::smatch Match;
+  const std::regex Line(std::string("Runtime error 216 at ([0-9A-F]{8})") +
+                        '\0' + "\r\n");
+  ASSERT_TRUE(std::regex_match(Run.Stdout, Match, Line)) << Run.Stdout;
+  const auto Range = FindImageFunction(
+      VEXMOR_MINGW_NM, Seam, "vexmor::seam::(anonymous namespace)::RunFault(");
+  ASSERT_TRUE(Range);
+  EXPECT_TRUE(Range->Contains(std::stoull(Match[1], nullptr, 16) - ImageBase))
+      << Match[1];
 }
 
 /// The seam copied into a folder of its own, with a language resource file
@@ -283,9 +310,9 @@ TEST(WineEndToEndTest, ALanguageResourceFileReplacesTheMessages) {
     bool Replaces;
   } Cases[] = {{"DEU", true}, {"DE", true}, {"FRA", false}};
   const TemporaryFolder Locales;
-  const ChildResult Compiled = RunChild({"/usr/bin/localedef", "-i", "de_DE",
-                                         "-f", "UTF-8",
-                                         Locales.Path + "/" + German});
+  const ChildResult Compiled =
+      RunChild({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8",
+                Locales.Path + "/" + German});
   ASSERT_EQ(Compiled.ExitCode, 0) << "localedef:\n" << Compiled.Stderr;
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Extension);
@@ -297,7 +324,9 @@ TEST(WineEndToEndTest, ALanguageResourceFileReplacesTheMessages) {
     EXPECT_EQ(Run.Stdout,
               StartUpLines +
                   "Current: 2,999999985 Inst_takt: 2,999999985cycl 6   \r");
-    const std::string Prefix = Case.Replaces ? "\\[\x9A" "bersetzt\\] " : "";
+    const std::string Prefix = Case.Replaces ? "\\[\x9A"
+                                               "bersetzt\\] "
+                                             : "";
     const std::regex Report(Prefix +
                             "Exception EZeroDivide in module vexmor-seam\\.exe "
                             "at [0-9A-F]{8}\\.\r\n" +
