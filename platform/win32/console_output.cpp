@@ -7,7 +7,9 @@
 namespace vexmor {
 namespace {
 
-HANDLE AsHandle(OutputHandle Handle) { return reinterpret_cast<HANDLE>(Handle); }
+HANDLE AsHandle(OutputHandle Handle) {
+  return reinterpret_cast<HANDLE>(Handle);
+}
 
 // INVALID_HANDLE_VALUE is all ones, so it becomes InvalidOutputHandle; a
 // null handle (a process started without one) stays a handle, whose kind

@@ -54,13 +54,13 @@ extern "C" {
 /// The faulting instruction's address plus one, pushed by the stub as the
 /// return address of a call made by that instruction: the unwinder looks up
 /// the byte before a return address.
-std::uintptr_t VexmorFaultReturnAddress __asm__("vexmor_fault_return_address") =
-    0;
+std::uintptr_t
+    VexmorFaultReturnAddress __asm__("vexmor_fault_return_address") = 0;
 /// Where the stub starts the fault stack.
 char *VexmorFaultStackTop __asm__("vexmor_fault_stack_top") = nullptr;
 void VexmorFaultStub() __asm__("vexmor_fault_stub");
-[[noreturn]] void VexmorRaisePendingFault() __asm__(
-    "vexmor_raise_pending_fault");
+[[noreturn]] void
+VexmorRaisePendingFault() __asm__("vexmor_raise_pending_fault");
 }
 
 // The stub, entered in place of the faulting instruction with the faulting

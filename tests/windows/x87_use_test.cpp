@@ -27,7 +27,7 @@ namespace {
 // Never raise an x87 exception: control-state instructions, register
 // bookkeeping, and saving or restoring the whole state.
 const std::set<std::string> QuietX87Instructions = {
-    "fninit", "fnclex", "fldcw",  "fnstcw", "fnstsw", "fnstenv", "fnsave",
+    "fninit", "fnclex",  "fldcw", "fnstcw", "fnstsw",  "fnstenv", "fnsave",
     "fxsave", "fxrstor", "fnop",  "ffree",  "fincstp", "fdecstp"};
 
 const char *const AllowedFunctions[] = {
@@ -87,8 +87,8 @@ TEST(X87UseTest, OnlyTheFiguresAndTheNumberTextMayTrap) {
   // The figures' divisions are found, so the disassembly was read.
   bool FoundFigures = false;
   for (const auto &[Function, Mnemonics] : Use) {
-    FoundFigures = FoundFigures ||
-                   Function.rfind("vexmor::AverageFigure(", 0) == 0;
+    FoundFigures =
+        FoundFigures || Function.rfind("vexmor::AverageFigure(", 0) == 0;
     if (IsAllowed(Function))
       continue;
     std::string List;
