@@ -21,8 +21,8 @@
 //
 // The x87 unit: an x87 fault is still pending in the live unit while the
 // handler runs, and the thread resumes with the state the context holds (the
-// FXSAVE image, and the older x87 image), so the handler resets the live
-// unit before anything else and makes the context's that of a reset unit
+// FXSAVE image, and the older x87 image), so for a fault it takes the
+// handler resets the live unit and makes the context's that of a reset unit
 // holding FpuControlWord.
 //
 //===----------------------------------------------------------------------===//
@@ -220,13 +220,16 @@ void ResetSavedFpu(CONTEXT &Context) {
   }
 }
 
+// Uses no x87 instruction before it has reset the unit, where an x87 fault
+// would still be pending; an exception it leaves to others finds the unit
+// as the system handed it over.
 LONG CALLBACK OnException(EXCEPTION_POINTERS *Exception) {
-  ResetFpuAndLoadControlWord(); // before anything could touch the x87 unit
   const EXCEPTION_RECORD &Record = *Exception->ExceptionRecord;
   CONTEXT &Context = *Exception->ContextRecord;
   if (!InstalledHandler || IsOnFaultStack(Context.Esp) ||
       !CanUnwindFrom(Context.Eip))
     return EXCEPTION_CONTINUE_SEARCH;
+  ResetFpuAndLoadControlWord();
   PendingFault = DescribeFault(Record);
   VexmorFaultReturnAddress = Context.Eip + 1;
   Context.Eip = reinterpret_cast<DWORD>(&VexmorFaultStub);
