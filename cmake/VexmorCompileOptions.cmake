@@ -1,11 +1,14 @@
-# Compile options shared by the program's own code and its tests.
+# Compile options shared by the program's own code and its tests. They are
+# the C++ compiler's: a target may also hold a resource script (the Windows
+# build's string table), which the resource compiler must not be given them.
 
 function(vexmor_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
-    -Wconversion -Wsign-conversion -Wold-style-cast -Wnon-virtual-dtor)
+  set(options -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+    -Wold-style-cast -Wnon-virtual-dtor)
   if(VEXMOR_WARNINGS_AS_ERRORS)
-    target_compile_options(${target} PRIVATE -Werror)
+    list(APPEND options -Werror)
   endif()
+  target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${options}>")
 endfunction()
 
 # The program's own code: processor faults (a trapped x87 division, a bad
@@ -13,8 +16,8 @@ endfunction()
 # so every instruction that can trap has to be covered by unwind tables.
 function(vexmor_program_options target)
   vexmor_warnings(${target})
-  target_compile_options(${target} PRIVATE -fnon-call-exceptions
-    -fasynchronous-unwind-tables)
+  set(options -fnon-call-exceptions -fasynchronous-unwind-tables)
+  target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${options}>")
 endfunction()
 
 # For a unit whose floating-point operations are meant to trap: they must be

@@ -3,6 +3,7 @@
 #include "frame/message_texts.h"
 
 #include "frame/message_format.h"
+#include "platform/message_resources.h"
 
 namespace vexmor {
 namespace {
@@ -13,33 +14,9 @@ struct BuiltInText {
 };
 
 constexpr BuiltInText BuiltInTexts[MessageCount] = {
-    {MessageId::ReportTemplate, "Exception %s in module %s at %p.\r\n%s%s\r\n"},
-    {MessageId::FileNotFound, "File not found"},
-    {MessageId::InvalidFilename, "Invalid filename"},
-    {MessageId::TooManyOpenFiles, "Too many open files"},
-    {MessageId::FileAccessDenied, "File access denied"},
-    {MessageId::ReadBeyondEndOfFile, "Read beyond end of file"},
-    {MessageId::DiskFull, "Disk full"},
-    {MessageId::InvalidNumericInput, "Invalid numeric input"},
-    {MessageId::InOutError, "I/O error %d"},
-    {MessageId::ZeroDivide, "Floating point division by zero"},
-    {MessageId::InvalidOp, "Invalid floating point operation"},
-    {MessageId::Overflow, "Floating point overflow"},
-    {MessageId::Underflow, "Floating point underflow"},
-    {MessageId::OutOfMemory, "Out of memory"},
-    {MessageId::AccessViolationInModule,
-     "Access violation at address %p in module '%s'. %s of address %p"},
-    {MessageId::AccessViolation,
-     "Access violation at address %p. %s of address %p"},
-    {MessageId::ReadAccess, "Read"},
-    {MessageId::WriteAccess, "Write"},
-    {MessageId::RangeError, "Range check error"},
-    {MessageId::DivByZero, "Division by zero"},
-    {MessageId::IntOverflow, "Integer overflow"},
-    {MessageId::Privilege, "Privileged instruction"},
-    {MessageId::StackOverflow, "Stack overflow"},
-    {MessageId::ControlC, "Control-C hit"},
-    {MessageId::ExternalException, "External exception %x"},
+#define VEXMOR_MESSAGE(Name, Id, Text) {MessageId::Name, Text},
+#include "frame/message_texts.def"
+#undef VEXMOR_MESSAGE
 };
 
 constexpr bool TableIsInIdOrder() {
@@ -54,15 +31,27 @@ std::size_t IndexOf(MessageId Id) {
   return static_cast<std::size_t>(Id) - 1;
 }
 
+/// Each text as last read from the platform, in fixed storage: a failure
+/// may need its text when memory is exhausted.
+char ReadTexts[MessageCount][MaxMessageLength + 1];
+
 } // namespace
 
 const char *BuiltInMessageText(MessageId Id) {
   return BuiltInTexts[IndexOf(Id)].Text;
 }
 
-const char *MessageText(MessageId Id) { return BuiltInMessageText(Id); }
+const char *MessageText(MessageId Id) {
+  char *Text = ReadTexts[IndexOf(Id)];
+  if (ReadMessageResource(static_cast<std::uint16_t>(Id), Text,
+                          sizeof ReadTexts[0]) > 0)
+    return Text;
+  return BuiltInMessageText(Id);
+}
 
-void LoadMessageTexts() {}
+void LoadMessageTexts() { OpenMessageResources(); }
+
+void ReleaseMessageTexts() { CloseMessageResources(); }
 
 std::string IoErrorMessage(std::int32_t Code) {
   switch (Code) {

@@ -1,8 +1,10 @@
 //===- frame/message_texts.h - Every text a failure prints ------*- C++ -*-===//
 //
 // One table holds every message text the frame prints, each under an
-// identifier. Start-up loads it; until then, and when nothing replaces
-// them, the program's own texts are in use.
+// identifier. Where the platform keeps texts outside the program (the
+// Windows build's string-table resource, and a language resource file that
+// replaces it), each text is read from there when it is used; a text the
+// platform does not have is the program's own.
 //
 //===----------------------------------------------------------------------===//
 
@@ -15,36 +17,18 @@
 namespace vexmor {
 
 /// The identifiers double as the string-table resource numbers of the
-/// Windows build, so their values never change.
+/// Windows build, so their values never change (message_texts.def).
 enum class MessageId : std::uint16_t {
-  ReportTemplate = 1,
-  FileNotFound,
-  InvalidFilename,
-  TooManyOpenFiles,
-  FileAccessDenied,
-  ReadBeyondEndOfFile,
-  DiskFull,
-  InvalidNumericInput,
-  InOutError,
-  ZeroDivide,
-  InvalidOp,
-  Overflow,
-  Underflow,
-  OutOfMemory,
-  AccessViolationInModule,
-  AccessViolation,
-  ReadAccess,
-  WriteAccess,
-  RangeError,
-  DivByZero,
-  IntOverflow,
-  Privilege,
-  StackOverflow,
-  ControlC,
-  ExternalException,
+#define VEXMOR_MESSAGE(Name, Id, Text) Name = Id,
+#include "frame/message_texts.def"
+#undef VEXMOR_MESSAGE
 };
 
-inline constexpr std::uint16_t MessageCount = 25;
+inline constexpr std::uint16_t MessageCount = 0
+#define VEXMOR_MESSAGE(Name, Id, Text) +1
+#include "frame/message_texts.def"
+#undef VEXMOR_MESSAGE
+    ;
 
 /// Longest text a message may have, in characters.
 inline constexpr std::size_t MaxMessageLength = 1023;
@@ -52,11 +36,18 @@ inline constexpr std::size_t MaxMessageLength = 1023;
 /// The program's own text for Id.
 const char *BuiltInMessageText(MessageId Id);
 
-/// The text in use for Id.
+/// The text in use for Id. It stays valid until the next MessageText of the
+/// same Id.
 const char *MessageText(MessageId Id);
 
-/// Loads the message texts (the start-up step of the formatting set-up).
+/// Loads the message texts (the start-up step of the formatting set-up):
+/// the first load chooses where they come from for the rest of the run.
 void LoadMessageTexts();
+
+/// Lets go of what LoadMessageTexts took (the language resource file), at
+/// the very end of the process; the texts come from the program itself
+/// after it.
+void ReleaseMessageTexts();
 
 /// The message an output error code selects.
 std::string IoErrorMessage(std::int32_t Code);

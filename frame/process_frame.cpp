@@ -11,10 +11,13 @@
 #include "meter/main_block.h"
 #include "meter/number_text.h"
 #include "meter/output_stream.h"
+#include "platform/fpu_mask_override.h"
+#include "platform/last_chance_filter.h"
 #include "platform/process_control.h"
 #include "timer/amd_rdtsc.h"
 
 #include <new>
+#include <optional>
 
 namespace vexmor {
 
@@ -34,6 +37,8 @@ RuntimeError PendingRuntimeError;
 
 void InitialiseRuntimeCore() {
   KeepProcessOnBrokenPipe();
+  if (const std::optional<std::uint32_t> Masks = FpuMaskOverride())
+    FpuControlWord = WithExceptionMasks(FpuControlWord, *Masks);
   ResetFpuAndLoadControlWord();
   OutputStream = OutputStreamState{};
 }
@@ -152,6 +157,19 @@ std::uintptr_t FailureAddress(const std::exception_ptr &Failure) {
   }
 }
 
+/// The platform may take the failure over; then this does not return.
+void OfferToPlatform(const std::exception_ptr &Failure) {
+  try {
+    std::rethrow_exception(Failure);
+  } catch (const EExternal &Fault) {
+    OfferToLastChanceFilter(&Fault.Record, Fault.Address());
+  } catch (const Exception &Known) {
+    OfferToLastChanceFilter(nullptr, Known.Address());
+  } catch (...) {
+    OfferToLastChanceFilter(nullptr, 0);
+  }
+}
+
 void ReportOrRecord(const std::exception_ptr &Failure) {
   if (FailureReportInstalled) {
     try {
@@ -185,6 +203,7 @@ std::uint32_t RuntimeErrorNumber(const std::exception_ptr &Failure) {
 
 void TopLevelHandler(std::exception_ptr Failure) {
   for (;;) {
+    OfferToPlatform(Failure);
     ResetFpuAndLoadControlWord();
     try {
       ReportOrRecord(Failure);
@@ -203,6 +222,7 @@ void FinalCleanup() {
                           PendingRuntimeError.Address);
   }
   FinaliseBegunSteps();
+  ReleaseMessageTexts();
   EndProcess(static_cast<std::uint32_t>(ExitStatus));
 }
 

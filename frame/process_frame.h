@@ -26,8 +26,10 @@ extern std::int32_t ExitStatus;
 /// Runs the start-up steps in their fixed order, then the main block.
 [[noreturn]] void RunProcess();
 
-/// Handles a failure that left the main block (or start-up): reports it and
-/// ends the process. A failure raised while doing so is handled in its place.
+/// Handles a failure that left the main block (or start-up): offers it to
+/// the platform's last-chance filter, which may take it over, then reports
+/// it and ends the process. A failure raised while doing so is handled in
+/// its place.
 [[noreturn]] void TopLevelHandler(std::exception_ptr Failure);
 
 /// Writes the runtime error line if one is recorded, finalises the steps

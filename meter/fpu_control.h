@@ -26,6 +26,14 @@ inline constexpr std::uint16_t DefaultFpuControlWord = 0x1332;
 /// The control word start-up loads; nothing changes it while the program runs.
 extern std::uint16_t FpuControlWord;
 
+/// Word with its six exception masks (bits 0-5) replaced by the low six bits
+/// of Masks; precision and rounding control stay.
+constexpr std::uint16_t WithExceptionMasks(std::uint16_t Word,
+                                           std::uint32_t Masks) {
+  constexpr std::uint32_t MaskBits = 0x3F;
+  return static_cast<std::uint16_t>((Word & ~MaskBits) | (Masks & MaskBits));
+}
+
 /// Resets the x87 unit (clearing any pending exception) and loads
 /// `FpuControlWord`.
 inline void ResetFpuAndLoadControlWord() {

@@ -56,14 +56,14 @@ constexpr std::array<char, 200> DigitPairs = MakeDigitPairs();
 /// returns where they begin. Zero gives one digit.
 char *WriteDigitsBefore(char *End, std::uint64_t Value) {
   while (Value >= 100) {
-    const std::uint64_t Pair = Value % 100;
+    const auto Pair = static_cast<std::size_t>(Value % 100);
     Value /= 100;
     End -= 2;
     std::memcpy(End, &DigitPairs[2 * Pair], 2);
   }
   if (Value >= 10) {
     End -= 2;
-    std::memcpy(End, &DigitPairs[2 * Value], 2);
+    std::memcpy(End, &DigitPairs[2 * static_cast<std::size_t>(Value)], 2);
   } else {
     *--End = static_cast<char>('0' + Value);
   }

@@ -40,7 +40,8 @@ std::int32_t WriteToHandle(OutputHandle Handle, const char *Bytes,
 void CloseOutputHandle(OutputHandle Handle);
 
 /// Converts Length bytes of Text in place from the program's character set
-/// to the console's; the same bytes where the two do not differ.
+/// to the console's; the same bytes where the two do not differ. Text ends
+/// with a zero byte at Text[Length].
 void ConvertToConsoleCodePage(char *Text, std::uint32_t Length);
 
 } // namespace vexmor

@@ -20,25 +20,6 @@
 namespace vexmor::test {
 namespace {
 
-struct Report {
-  std::string ClassName;
-  std::string Module;
-  std::uint64_t Offset = 0;
-  std::string Message;
-};
-
-/// Parses standard error holding exactly one failure report.
-std::optional<Report> ParseReport(const std::string &Stderr) {
-  static const std::regex Pattern(
-      "Exception ([A-Za-z]+) in module ([^ ]+) at ([0-9A-F]{8})\\.\r\n"
-      "([^\r\n]*)\r\n\r\n");
-  std::smatch Match;
-  if (!std::regex_match(Stderr, Match, Pattern))
-    return std::nullopt;
-  return Report{Match[1], Match[2], std::stoull(Match[3], nullptr, 16),
-                Match[4]};
-}
-
 std::string FileName(const std::string &Path) {
   return Path.substr(Path.rfind('/') + 1);
 }

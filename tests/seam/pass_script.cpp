@@ -26,7 +26,7 @@ bool ParseInt64(std::string_view Text, std::int64_t &Value) {
   return Ec == std::errc() && Ptr == End && !Text.empty();
 }
 
-std::optional<Pass> ParsePass(std::string_view Arg) {
+std::optional<PassAction> ParseFault(std::string_view Arg) {
   constexpr struct {
     std::string_view Name;
     PassAction Action;
@@ -39,7 +39,13 @@ std::optional<Pass> ParsePass(std::string_view Arg) {
   };
   for (const auto &Fault : Faults)
     if (Arg == Fault.Name)
-      return Pass{Fault.Action, 0};
+      return Fault.Action;
+  return std::nullopt;
+}
+
+std::optional<Pass> ParsePass(std::string_view Arg) {
+  if (const std::optional<PassAction> Fault = ParseFault(Arg))
+    return Pass{*Fault, 0};
   Pass Parsed;
   if (Arg.starts_with("oom:")) {
     Parsed.Action = PassAction::OutOfMemory;
@@ -103,11 +109,21 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
                                           std::string &Error) {
   PassScript Parsed;
   constexpr std::string_view CorrectionFlag = "--correction=";
+  constexpr std::string_view CalibrationFaultFlag = "--calibration-fault=";
   for (int I = 1; I < Argc; ++I) {
     std::string_view Arg = Argv[I];
     if (Arg.starts_with(CorrectionFlag)) {
       if (!ParseInt64(Arg.substr(CorrectionFlag.size()), Parsed.Correction)) {
         Error = "bad correction: " + std::string(Arg);
+        return std::nullopt;
+      }
+      continue;
+    }
+    if (Arg.starts_with(CalibrationFaultFlag)) {
+      Parsed.CalibrationFault =
+          ParseFault(Arg.substr(CalibrationFaultFlag.size()));
+      if (!Parsed.CalibrationFault) {
+        Error = "bad calibration fault: " + std::string(Arg);
         return std::nullopt;
       }
       continue;
@@ -140,6 +156,8 @@ std::int64_t ScriptedCounterRead() {
   const std::uint64_t Read = ReadsDone++;
   const auto Base = static_cast<std::int64_t>(Read / 2) * Spacing;
   const bool IsStop = Read % 2 == 1;
+  if (Read == 0 && Script.CalibrationFault)
+    return RunFault(*Script.CalibrationFault);
   if (Read < CalibrationReads)
     return IsStop ? WrappingAdd(Base, Script.Correction) : Base;
   if (!IsStop)

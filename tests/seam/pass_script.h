@@ -3,10 +3,13 @@
 // The test seam runs the real program with a scripted counter. Its command
 // line is the script:
 //
-//   vexmor-seam [--correction=C] PASS...
+//   vexmor-seam [--correction=C] [--calibration-fault=FAULT] PASS...
 //
 // The calibration's 1000 pairs each read C ticks apart (C defaults to 0), so
-// Correction becomes C. Each PASS is one pass of the main block:
+// Correction becomes C. With --calibration-fault, the calibration's first
+// read raises FAULT instead (segv-read, segv-write, int-div, privileged or
+// stack, as below): a failure during start-up. Each PASS is one pass of the
+// main block:
 //
 //   N            TimerStop returns the corrected count N
 //   segv-read    TimerStop reads the unmapped address 0x10
@@ -53,6 +56,7 @@ struct Pass {
 
 struct PassScript {
   std::int64_t Correction = 0;
+  std::optional<PassAction> CalibrationFault;
   std::vector<Pass> Passes;
 };
 

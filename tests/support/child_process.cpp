@@ -74,6 +74,8 @@ private:
     break;
   }
   dup2(Options.StderrToStdout ? OutFd : ErrFd, 2);
+  for (const auto &[Name, Value] : Options.Environment)
+    setenv(Name.c_str(), Value.c_str(), 1);
   // The dynamic loader reads the counter too, so it is barred only once the
   // program is loaded, by a preloaded library.
   if (Options.DisableTimeStampCounter)

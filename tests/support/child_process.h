@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexmor::test {
@@ -57,6 +58,8 @@ struct ChildOptions {
   /// Once loaded, the child may not read the time-stamp counter (RDTSC
   /// faults).
   bool DisableTimeStampCounter = false;
+  /// Variables set in the child's environment, over those it inherits.
+  std::vector<std::pair<std::string, std::string>> Environment;
   /// Called whenever standard output has grown (for a file, polled).
   std::function<void(ChildControl &)> Watch;
   /// A child still running after this long is killed (SIGKILL); a safety

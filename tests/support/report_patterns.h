@@ -3,6 +3,8 @@
 #ifndef VEXMOR_TESTS_SUPPORT_REPORT_PATTERNS_H
 #define VEXMOR_TESTS_SUPPORT_REPORT_PATTERNS_H
 
+#include <cstdint>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -50,6 +52,26 @@ inline std::string::size_type StartUpLinesEnd(const std::string &Bytes) {
       Bytes.substr(BannerBytes.size(), LineEnd + 2 - BannerBytes.size());
   return std::regex_match(Line, CorrectionLinePattern) ? LineEnd + 2
                                                        : std::string::npos;
+}
+
+/// The fields of one failure report.
+struct Report {
+  std::string ClassName;
+  std::string Module;
+  std::uint64_t Offset = 0;
+  std::string Message;
+};
+
+/// Parses standard error holding exactly one failure report.
+inline std::optional<Report> ParseReport(const std::string &Stderr) {
+  static const std::regex Pattern(
+      "Exception ([A-Za-z]+) in module ([^ ]+) at ([0-9A-F]{8})\\.\r\n"
+      "([^\r\n]*)\r\n\r\n");
+  std::smatch Match;
+  if (!std::regex_match(Stderr, Match, Pattern))
+    return std::nullopt;
+  return Report{Match[1], Match[2], std::stoull(Match[3], nullptr, 16),
+                Match[4]};
 }
 
 } // namespace vexmor::test

@@ -32,4 +32,40 @@ std::optional<SymbolRange> FindFunction(const std::string &Binary,
   return std::nullopt;
 }
 
+std::optional<SymbolRange> FindImageFunction(const std::string &Nm,
+                                             const std::string &Binary,
+                                             const std::string &Name) {
+  // Sorted by address: "00403340 T vexmor::AverageFigure(long long, long
+  // long)". Demangling drops one leading underscore, so the linker's
+  // __image_base__ shows as _image_base__.
+  const std::string Command = Nm + " -C -n --defined-only '" + Binary + "'";
+  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
+                                              pclose);
+  if (!Pipe)
+    return std::nullopt;
+  std::optional<std::uint64_t> ImageBase;
+  std::optional<std::uint64_t> Start;
+  char Line[4096];
+  while (std::fgets(Line, sizeof Line, Pipe.get())) {
+    std::istringstream Fields(Line);
+    std::string Value, Type, Symbol;
+    if (!(Fields >> Value >> Type))
+      continue;
+    std::getline(Fields >> std::ws, Symbol);
+    const std::uint64_t Address = std::stoull(Value, nullptr, 16);
+    if (Symbol == "_image_base__")
+      ImageBase = Address;
+    if (Type != "T" && Type != "t")
+      continue;
+    if (Start && Address > *Start) {
+      if (!ImageBase)
+        return std::nullopt;
+      return SymbolRange{*Start - *ImageBase, Address - *Start};
+    }
+    if (!Start && Symbol.rfind(Name, 0) == 0)
+      Start = Address;
+  }
+  return std::nullopt;
+}
+
 } // namespace vexmor::test

@@ -23,6 +23,13 @@ struct SymbolRange {
 std::optional<SymbolRange> FindFunction(const std::string &Binary,
                                         const std::string &Name);
 
+/// The same for a Windows executable, read with that target's nm (Nm). Its
+/// symbols have no sizes: a function reaches up to the next one. Offsets
+/// are from the image base, as the failure report gives them.
+std::optional<SymbolRange> FindImageFunction(const std::string &Nm,
+                                             const std::string &Binary,
+                                             const std::string &Name);
+
 } // namespace vexmor::test
 
 #endif // VEXMOR_TESTS_SUPPORT_SYMBOLS_H

@@ -1,0 +1,14 @@
+//===- platform/win32/process_control.cpp - Ending the process -----------===//
+
+#include "platform/process_control.h"
+
+#include <windows.h>
+
+namespace vexmor {
+
+void EndProcess(std::uint32_t ExitCode) { ExitProcess(ExitCode); }
+
+// A write to a pipe whose reader has gone fails with an error code already.
+void KeepProcessOnBrokenPipe() {}
+
+} // namespace vexmor
