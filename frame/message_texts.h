@@ -18,6 +18,8 @@ namespace vexmor {
 
 /// The identifiers double as the string-table resource numbers of the
 /// Windows build, so their values never change (message_texts.def).
+// The entries' names and numbers are spliced in as they stand.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 enum class MessageId : std::uint16_t {
 #define VEXMOR_MESSAGE(Name, Id, Text) Name = Id,
 #include "frame/message_texts.def"
@@ -29,6 +31,7 @@ inline constexpr std::uint16_t MessageCount = 0
 #include "frame/message_texts.def"
 #undef VEXMOR_MESSAGE
     ;
+// NOLINTEND(bugprone-macro-parentheses)
 
 /// Longest text a message may have, in characters.
 inline constexpr std::size_t MaxMessageLength = 1023;
