@@ -85,8 +85,8 @@ public:
 class EExternal : public Exception {
 public:
   EExternal(std::string Message, const ProcessorFault &Fault)
-      : Exception(std::move(Message), Fault.InstructionAddress),
-        Record(Fault) {}
+      : Exception(std::move(Message), Fault.InstructionAddress), Record(Fault) {
+  }
   const char *ClassName() const override { return "EExternal"; }
   /// The platform's record of the fault this exception was made from.
   ProcessorFault Record;

@@ -1,4 +1,5 @@
-//===- frame/failure_report.cpp - Reporting the failure that ends the process =//
+//===- frame/failure_report.cpp - Reporting the failure that ends the process
+//=//
 
 #include "frame/failure_report.h"
 

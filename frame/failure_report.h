@@ -1,4 +1,5 @@
-//===- frame/failure_report.h - Reporting the failure that ends the process ===//
+//===- frame/failure_report.h - Reporting the failure that ends the process
+//===//
 //
 // A failure that leaves the main block is reported once, on standard error:
 //

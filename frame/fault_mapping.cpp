@@ -11,9 +11,9 @@ namespace vexmor {
 namespace {
 
 std::string AccessViolationMessage(const ProcessorFault &Fault) {
-  const char *Access = MessageText(Fault.Access == AccessKind::Write
-                                       ? MessageId::WriteAccess
-                                       : MessageId::ReadAccess);
+  const char *Access =
+      MessageText(Fault.Access == AccessKind::Write ? MessageId::WriteAccess
+                                                    : MessageId::ReadAccess);
   const std::uint64_t At = Fault.InstructionAddress;
   const std::uint64_t Of = Fault.DataAddress;
   if (const auto Module = FindModule(Fault.InstructionAddress))

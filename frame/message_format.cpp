@@ -2,7 +2,6 @@
 
 #include "frame/message_format.h"
 
-
 namespace vexmor {
 namespace {
 
@@ -68,7 +67,8 @@ std::size_t FormatMessageInto(char *Out, std::size_t Size,
       Writer.Put('%');
       continue;
     }
-    if (Conversion != 's' && Conversion != 'd' && Conversion != 'x' && Conversion != 'p') {
+    if (Conversion != 's' && Conversion != 'd' && Conversion != 'x' &&
+        Conversion != 'p') {
       Writer.Put(C);
       Writer.Put(Conversion);
       continue;

@@ -27,9 +27,7 @@ constexpr bool TableIsInIdOrder() {
 }
 static_assert(TableIsInIdOrder(), "message texts must be listed by id");
 
-std::size_t IndexOf(MessageId Id) {
-  return static_cast<std::size_t>(Id) - 1;
-}
+std::size_t IndexOf(MessageId Id) { return static_cast<std::size_t>(Id) - 1; }
 
 /// Each text as last read from the platform, in fixed storage: a failure
 /// may need its text when memory is exhausted.

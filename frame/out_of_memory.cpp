@@ -24,8 +24,8 @@ EOutOfMemory *OutOfMemoryInstance = nullptr;
 } // namespace
 
 void PrepareOutOfMemory() {
-  OutOfMemoryObject =
-      std::make_exception_ptr(EOutOfMemory(MessageText(MessageId::OutOfMemory), 0));
+  OutOfMemoryObject = std::make_exception_ptr(
+      EOutOfMemory(MessageText(MessageId::OutOfMemory), 0));
   try {
     std::rethrow_exception(OutOfMemoryObject);
   } catch (EOutOfMemory &Made) {

@@ -89,8 +89,9 @@ void IoCheck() {
     return;
   const std::int32_t Code = PendingIoError;
   PendingIoError = 0;
-  throw EInOutError(Code, IoErrorMessage(Code),
-                    reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));
+  throw EInOutError(
+      Code, IoErrorMessage(Code),
+      reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));
 }
 
 } // namespace vexmor

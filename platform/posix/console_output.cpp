@@ -44,7 +44,8 @@ std::int32_t WriteToHandle(OutputHandle Handle, const char *Bytes,
                            std::uint32_t Count) {
   std::uint32_t Done = 0;
   while (Done < Count) {
-    const ssize_t Written = write(Descriptor(Handle), Bytes + Done, Count - Done);
+    const ssize_t Written =
+        write(Descriptor(Handle), Bytes + Done, Count - Done);
     if (Written < 0 && errno == EINTR)
       continue;
     if (Written < 0)

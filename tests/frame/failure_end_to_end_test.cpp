@@ -86,9 +86,11 @@ TEST(FailureEndToEndTest, AZeroDivisorEndsWithoutAStatusLineForItsPass) {
     const char *Function;
   } Cases[] = {
       {{"0"}, "", "vexmor::AverageFigure("},
-      {{"200000000", "0"}, "Current: 3 Inst_takt: 3cycl 6   \r",
+      {{"200000000", "0"},
+       "Current: 3 Inst_takt: 3cycl 6   \r",
        "vexmor::CurrentFigure("},
-      {{"100", "-100"}, "Current: 6000000 Inst_takt: 6000000cycl 6   \r",
+      {{"100", "-100"},
+       "Current: 6000000 Inst_takt: 6000000cycl 6   \r",
        "vexmor::AverageFigure("},
   };
   for (const auto &Case : Cases) {
@@ -109,8 +111,7 @@ TEST(FailureEndToEndTest, HeldOutputReachesTheSystemBeforeTheReport) {
   Options.StderrToStdout = true;
   const ChildResult Run = RunChild(Options);
   EXPECT_EQ(Run.ExitCode, 1);
-  const std::string Held =
-      StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r";
+  const std::string Held = StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r";
   ASSERT_EQ(Run.Stdout.compare(0, Held.size(), Held), 0) << Run.Stdout;
   EXPECT_TRUE(ParseReport(Run.Stdout.substr(Held.size()))) << Run.Stdout;
 }
@@ -141,8 +142,8 @@ TEST(FailureEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
     EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
     const auto Parsed = ParseReport(Run.Stderr);
     ASSERT_TRUE(Parsed) << Run.Stderr;
-    EXPECT_TRUE(std::regex_match(Parsed->Message,
-                                 std::regex(Case.MessagePattern)))
+    EXPECT_TRUE(
+        std::regex_match(Parsed->Message, std::regex(Case.MessagePattern)))
         << Parsed->Message;
     ExpectReport(Run, VEXMOR_SEAM_BINARY, Case.ClassName, Parsed->Message,
                  Case.Function);

@@ -13,7 +13,8 @@ namespace {
 std::string Composed(const char *ClassName, const FailureLocation &Where,
                      const std::string &Message) {
   char Out[FailureReportSize];
-  const std::size_t Length = ComposeFailureReport(Out, ClassName, Where, Message);
+  const std::size_t Length =
+      ComposeFailureReport(Out, ClassName, Where, Message);
   return std::string(Out, Length);
 }
 
@@ -37,9 +38,9 @@ TEST(FailureReportTest, ALongReportIsCutAt1023Characters) {
 }
 
 TEST(FailureReportTest, TheOffsetIsTakenFromTheModuleOrFromTheProgramLess4096) {
-  EXPECT_EQ(LocateFailure(0x5555'0000'11D0, "vexmor", 0x5555'0000'0000, true)
-                .Offset,
-            0x11D0u);
+  EXPECT_EQ(
+      LocateFailure(0x5555'0000'11D0, "vexmor", 0x5555'0000'0000, true).Offset,
+      0x11D0u);
   EXPECT_EQ(LocateFailure(0x401234, "vexmor", 0, true).Offset, 0x401234u);
   // In no module: the address less 4096, but 0 stays 0.
   EXPECT_EQ(LocateFailure(0x5000, "vexmor", 0x5555'0000'0000, false).Offset,

@@ -48,12 +48,12 @@ TEST(FaultMappingTest, EachKindBecomesItsClassWithItsMessage) {
       {FaultKind::ArrayBoundsExceeded, "ERangeError", "Range check error", 201},
       {FaultKind::IntDivideByZero, "EDivByZero", "Division by zero", 200},
       {FaultKind::IntOverflow, "EIntOverflow", "Integer overflow", 215},
-      {FaultKind::PrivilegedInstruction, "EPrivilege",
-       "Privileged instruction", 218},
+      {FaultKind::PrivilegedInstruction, "EPrivilege", "Privileged instruction",
+       218},
       {FaultKind::StackOverflow, "EStackOverflow", "Stack overflow", 202},
       {FaultKind::ControlC, "EControlC", "Control-C hit", 217},
-      {FaultKind::Other, "EExternalException",
-       "External exception C000001D", 255},
+      {FaultKind::Other, "EExternalException", "External exception C000001D",
+       255},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.ClassName);
@@ -140,8 +140,8 @@ TEST(OutOfMemoryTest, TheObjectMadeInAdvanceIsRaisedEveryTime) {
 }
 
 TEST(RuntimeErrorNumberTest, ObjectsGive217AndExhaustedMemory203) {
-  EXPECT_EQ(RuntimeErrorNumber(std::make_exception_ptr(
-                EInOutError(105, "I/O error 105", 0))),
+  EXPECT_EQ(RuntimeErrorNumber(
+                std::make_exception_ptr(EInOutError(105, "I/O error 105", 0))),
             217u);
   EXPECT_EQ(RuntimeErrorNumber(std::make_exception_ptr(std::bad_alloc())),
             203u);

@@ -19,7 +19,8 @@ TEST(MessageFormatTest, PlaceholdersTakeTheirArgumentsInOrder) {
       {"I/O error %d", "I/O error 105", {std::int32_t{105}}},
       {"I/O error %d", "I/O error -2147483648", {std::int32_t{INT32_MIN}}},
       {"%d", "-9223372036854775808", {std::int64_t{INT64_MIN}}},
-      {"External exception %x", "External exception C0000005",
+      {"External exception %x",
+       "External exception C0000005",
        {std::uint32_t{0xC0000005}}},
       {"%x", "0", {std::uint32_t{0}}},
       {"at %p.", "at 000011D0.", {std::uint32_t{0x11D0}}},
@@ -27,9 +28,9 @@ TEST(MessageFormatTest, PlaceholdersTakeTheirArgumentsInOrder) {
       {"at %p", "at 7FFF12345678", {std::uint64_t{0x7FFF12345678}}},
       {"'%s' %s", "'a' b", {"a", "b"}},
       {"100%% %s", "100% x", {"x"}},
-      {"%q %s", "%q x", {"x"}},            // unknown: written as it stands
-      {"%s and %s", "x and ", {"x"}},      // missing argument: nothing
-      {"%d", "", {"text"}},                // another kind: nothing
+      {"%q %s", "%q x", {"x"}},       // unknown: written as it stands
+      {"%s and %s", "x and ", {"x"}}, // missing argument: nothing
+      {"%d", "", {"text"}},           // another kind: nothing
       {"%s", "", {std::int32_t{1}}},
       {"trailing %", "trailing %", {}},
   };

@@ -75,10 +75,9 @@ TEST_F(ConsoleReportTest, ADecimalMarkAboveAsciiIsWrittenUnchanged) {
                     FloatToGeneralText(-2.5, Mark));
   WriteStatusLine(Line);
   ASSERT_EQ(Console.Writes.size(), 1u);
-  EXPECT_EQ(Console.Writes[0],
-            "Current: 0\xE9"
-            "75 Inst_takt: -2\xE9"
-            "5cycl 6   \r");
+  EXPECT_EQ(Console.Writes[0], "Current: 0\xE9"
+                               "75 Inst_takt: -2\xE9"
+                               "5cycl 6   \r");
 }
 
 TEST_F(ConsoleReportTest, ComposingReusesTheLinesStorage) {
@@ -91,8 +90,7 @@ TEST_F(ConsoleReportTest, ComposingReusesTheLinesStorage) {
 }
 
 /// The address a statement's failure is raised with.
-template <typename Statement>
-std::uintptr_t FailureAddressOf(Statement Run) {
+template <typename Statement> std::uintptr_t FailureAddressOf(Statement Run) {
   Console = test::RecordingConsole{};
   Console.WriteResults = {5};
   OutputStream = OutputStreamState{};
@@ -116,8 +114,8 @@ TEST_F(ConsoleReportTest, EachStatementFailsAtAnAddressOfItsOwn) {
     return Address > Start && Address - Start < 512;
   };
   EXPECT_TRUE(Inside(Banner, &WriteBanner));
-  EXPECT_TRUE(Inside(Correction,
-                     reinterpret_cast<void (*)()>(&WriteCorrectionLine)));
+  EXPECT_TRUE(
+      Inside(Correction, reinterpret_cast<void (*)()>(&WriteCorrectionLine)));
   EXPECT_TRUE(Inside(Status, reinterpret_cast<void (*)()>(&WriteStatusLine)));
   EXPECT_NE(Banner, Correction);
   EXPECT_NE(Correction, Status);

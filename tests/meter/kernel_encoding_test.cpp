@@ -41,8 +41,7 @@ std::string RunCommand(const std::string &Command) {
 std::vector<Instruction> Disassemble(const std::string &Binary,
                                      const std::string &Header) {
   const std::string Listing = RunCommand(std::string(VEXMOR_OBJDUMP) +
-                                         " -d -C '" +
-                                         Binary + "' 2>/dev/null");
+                                         " -d -C '" + Binary + "' 2>/dev/null");
   std::vector<Instruction> Result;
   std::istringstream Lines(Listing);
   std::string Line;
@@ -110,8 +109,8 @@ TEST(KernelEncodingTest, OnlyTheKernelLiesBetweenTheTimerCalls) {
   ASSERT_EQ(K[6].Bytes.size(), 2u) << K[6].Text;
   EXPECT_EQ(K[6].Bytes[0], 0x75) << K[6].Text;
   const std::uint64_t Target =
-      K[6].Address + 2 + static_cast<std::uint64_t>(
-                             static_cast<std::int8_t>(K[6].Bytes[1]));
+      K[6].Address + 2 +
+      static_cast<std::uint64_t>(static_cast<std::int8_t>(K[6].Bytes[1]));
   EXPECT_EQ(Target, K[1].Address);
   EXPECT_TRUE(IsCallOf(K[7], "vexmor::TimerStop()")) << K[7].Text;
 }

@@ -80,8 +80,9 @@ TEST_F(OutputStreamTest, PipesAndFilesGetOnlyFullBlocksWhileRunning) {
     Console.Kind = Kind;
     std::string Sent;
     for (int Statement = 0; Statement < 40; ++Statement) {
-      const std::string Piece = Bytes(static_cast<std::size_t>(Statement) * 7 % 61,
-                                      static_cast<char>('A' + Statement % 20));
+      const std::string Piece =
+          Bytes(static_cast<std::size_t>(Statement) * 7 % 61,
+                static_cast<char>('A' + Statement % 20));
       OutputWrite(Piece);
       OutputWriteLn();
       Sent += Piece + "\r\n";
@@ -183,12 +184,18 @@ TEST(IoCheckTest, TheCodeSelectsTheMessage) {
     std::int32_t Code;
     const char *Message;
   } Cases[] = {
-      {2, "File not found"},       {3, "Invalid filename"},
-      {4, "Too many open files"},  {5, "File access denied"},
-      {100, "Read beyond end of file"}, {101, "Disk full"},
-      {106, "Invalid numeric input"},   {105, "I/O error 105"},
-      {32, "I/O error 32"},        {28, "I/O error 28"},
-      {-7, "I/O error -7"},        {1, "I/O error 1"},
+      {2, "File not found"},
+      {3, "Invalid filename"},
+      {4, "Too many open files"},
+      {5, "File access denied"},
+      {100, "Read beyond end of file"},
+      {101, "Disk full"},
+      {106, "Invalid numeric input"},
+      {105, "I/O error 105"},
+      {32, "I/O error 32"},
+      {28, "I/O error 28"},
+      {-7, "I/O error -7"},
+      {1, "I/O error 1"},
   };
   for (const auto &Case : Cases) {
     PendingIoError = Case.Code;

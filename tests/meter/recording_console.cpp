@@ -21,8 +21,7 @@ constexpr OutputHandle RecordedHandle = 1;
 
 OutputHandle StandardOutputHandle() {
   ++test::Console.Opens;
-  return test::Console.HasStandardOutput ? RecordedHandle
-                                         : InvalidOutputHandle;
+  return test::Console.HasStandardOutput ? RecordedHandle : InvalidOutputHandle;
 }
 
 OutputHandle StandardErrorHandle() { return InvalidOutputHandle; }

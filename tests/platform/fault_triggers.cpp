@@ -13,6 +13,7 @@
 #endif
 
 // A leaf routine: Setup, then the faulting instruction at <Name>Site.
+// clang-format off
 #define VEXMOR_TRIGGER(Name, Setup, Faulting)                                  \
   ".pushsection .text\n"                                                       \
   ".globl " #Name "\n"                                                         \
@@ -27,6 +28,7 @@
   ".cfi_endproc\n"                                                             \
   ".size " #Name ", . - " #Name "\n"                                           \
   ".popsection\n"
+// clang-format on
 
 // Loads the control word the argument points to into a reset x87 unit, runs
 // Operation and faults at the waiting instruction after it.

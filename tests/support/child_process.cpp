@@ -51,8 +51,8 @@ private:
 };
 
 /// Runs in the child between fork and exec.
-[[noreturn]] void StartChild(const ChildOptions &Options, int OutFd,
-                             int ErrFd, int InFd, const std::string &FilePath,
+[[noreturn]] void StartChild(const ChildOptions &Options, int OutFd, int ErrFd,
+                             int InFd, const std::string &FilePath,
                              std::vector<char *> &Argv) {
   if (InFd >= 0)
     dup2(InFd, 0);
@@ -195,7 +195,7 @@ ChildResult RunChild(std::vector<std::string> Args) {
 }
 
 std::function<void(ChildControl &)> SignalAfterOutput(std::size_t Bytes,
-                                                       int Signal) {
+                                                      int Signal) {
   auto Sent = std::make_shared<bool>(false);
   return [=](ChildControl &Child) {
     if (!*Sent && Child.Output().size() >= Bytes) {

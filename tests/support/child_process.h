@@ -75,7 +75,7 @@ ChildResult RunChild(std::vector<std::string> Args);
 
 /// A watcher that sends Signal once standard output holds at least Bytes.
 std::function<void(ChildControl &)> SignalAfterOutput(std::size_t Bytes,
-                                                       int Signal);
+                                                      int Signal);
 
 } // namespace vexmor::test
 

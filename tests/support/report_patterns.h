@@ -1,4 +1,5 @@
-//===- tests/support/report_patterns.h - What the program's output looks like =//
+//===- tests/support/report_patterns.h - What the program's output looks like
+//=//
 
 #ifndef VEXMOR_TESTS_SUPPORT_REPORT_PATTERNS_H
 #define VEXMOR_TESTS_SUPPORT_REPORT_PATTERNS_H
@@ -23,7 +24,8 @@ inline const std::regex StatusLinePattern("Current: " + FigurePattern +
                                           " Inst_takt: " + FigurePattern +
                                           "cycl 6   \r");
 
-inline const std::regex CorrectionLinePattern("Correction: (0|-?[1-9][0-9]*)\r\n");
+inline const std::regex
+    CorrectionLinePattern("Correction: (0|-?[1-9][0-9]*)\r\n");
 
 /// Splits output after the banner and correction line into status lines,
 /// each ending in CR; the last piece may be a partial line.

@@ -67,11 +67,11 @@ struct CalibrationCase {
 
 TEST_F(TimerTest, CalibrationAveragesTruncatingTowardZero) {
   const CalibrationCase Cases[] = {
-      {34, 33999, 33},   // 33.999 is truncated, not rounded up
-      {-1, -1500, -1},   // -1.5 goes toward zero
-      {0, -999, 0},      // -0.999 gives 0
-      {1, 1000, 1},      // an exact multiple
-      {25, 25000, 25},   // a realistic machine
+      {34, 33999, 33}, // 33.999 is truncated, not rounded up
+      {-1, -1500, -1}, // -1.5 goes toward zero
+      {0, -999, 0},    // -0.999 gives 0
+      {1, 1000, 1},    // an exact multiple
+      {25, 25000, 25}, // a realistic machine
       {0, 0, 0},
   };
   for (const CalibrationCase &Case : Cases) {
@@ -107,12 +107,12 @@ struct StopCase {
 TEST_F(TimerTest, StopReturnsWrappingDifferenceLessCorrectionUnclamped) {
   const StopCase Cases[] = {
       {1000, 1500, 20, 480},
-      {1000, 1010, 20, -10},       // shorter than the correction
-      {5000, 4000, 0, -1000},      // counter went backwards
-      {Min, Max, 0, -1},           // Max - Min wraps to -1
-      {Max, Min, 0, 1},            // Min - Max wraps to 1
-      {-1, Max, -1, Min + 1},      // wraps twice
-      {0, Min, 1, Max},            // Min - 1 wraps to Max
+      {1000, 1010, 20, -10},  // shorter than the correction
+      {5000, 4000, 0, -1000}, // counter went backwards
+      {Min, Max, 0, -1},      // Max - Min wraps to -1
+      {Max, Min, 0, 1},       // Min - Max wraps to 1
+      {-1, Max, -1, Min + 1}, // wraps twice
+      {0, Min, 1, Max},       // Min - 1 wraps to Max
   };
   for (const StopCase &Case : Cases) {
     SCOPED_TRACE(testing::Message() << Case.Start << " .. " << Case.Stop);
