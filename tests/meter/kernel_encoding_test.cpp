@@ -7,16 +7,19 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "support/child_process.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+using vexmor::test::CommandOutput;
 
 struct Instruction {
   std::uint64_t Address = 0;
@@ -24,24 +27,11 @@ struct Instruction {
   std::string Text;
 };
 
-std::string RunCommand(const std::string &Command) {
-  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
-                                              pclose);
-  if (!Pipe)
-    return {};
-  std::string Output;
-  char Chunk[4096];
-  std::size_t Got;
-  while ((Got = fread(Chunk, 1, sizeof Chunk, Pipe.get())) > 0)
-    Output.append(Chunk, Got);
-  return Output;
-}
-
 /// The instructions objdump lists under the symbol header `Header`.
 std::vector<Instruction> Disassemble(const std::string &Binary,
                                      const std::string &Header) {
-  const std::string Listing = RunCommand(std::string(VEXMOR_OBJDUMP) +
-                                         " -d -C '" + Binary + "' 2>/dev/null");
+  const std::string Listing = CommandOutput(
+      std::string(VEXMOR_OBJDUMP) + " -d -C '" + Binary + "' 2>/dev/null");
   std::vector<Instruction> Result;
   std::istringstream Lines(Listing);
   std::string Line;

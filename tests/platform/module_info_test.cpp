@@ -7,6 +7,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "platform/module_info.h"
+#include "support/child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -36,24 +37,11 @@ std::uintptr_t AddressOf(const void *Pointer) {
   return reinterpret_cast<std::uintptr_t>(Pointer);
 }
 
-std::string RunCommand(const std::string &Command) {
-  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
-                                              pclose);
-  if (!Pipe)
-    return {};
-  std::string Output;
-  char Chunk[4096];
-  std::size_t Got;
-  while ((Got = std::fread(Chunk, 1, sizeof Chunk, Pipe.get())) > 0)
-    Output.append(Chunk, Got);
-  return Output;
-}
-
 /// The value nm gives Symbol in File.
 std::optional<std::uintptr_t> SymbolValue(const std::string &File,
                                           const std::string &Symbol) {
   std::istringstream Lines(
-      RunCommand(std::string(VEXMOR_NM) + " --defined-only '" + File + "'"));
+      CommandOutput(std::string(VEXMOR_NM) + " --defined-only '" + File + "'"));
   std::string Line;
   while (std::getline(Lines, Line)) {
     std::istringstream Fields(Line);

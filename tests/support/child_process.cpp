@@ -194,6 +194,19 @@ ChildResult RunChild(std::vector<std::string> Args) {
   return RunChild(Options);
 }
 
+std::string CommandOutput(const std::string &Command) {
+  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
+                                              pclose);
+  std::string Output;
+  if (!Pipe)
+    return Output;
+  char Chunk[4096];
+  std::size_t Got;
+  while ((Got = std::fread(Chunk, 1, sizeof Chunk, Pipe.get())) > 0)
+    Output.append(Chunk, Got);
+  return Output;
+}
+
 std::function<void(ChildControl &)> SignalAfterOutput(std::size_t Bytes,
                                                       int Signal) {
   auto Sent = std::make_shared<bool>(false);

@@ -73,6 +73,10 @@ ChildResult RunChild(const ChildOptions &Options);
 /// Convenience: the program and its arguments, output on pipes.
 ChildResult RunChild(std::vector<std::string> Args);
 
+/// What a shell command writes to its standard output (for the tools that
+/// read built programs: nm, objdump, windres).
+std::string CommandOutput(const std::string &Command);
+
 /// A watcher that sends Signal once standard output holds at least Bytes.
 std::function<void(ChildControl &)> SignalAfterOutput(std::size_t Bytes,
                                                       int Signal);

@@ -2,8 +2,8 @@
 
 #include "symbols.h"
 
-#include <cstdio>
-#include <memory>
+#include "child_process.h"
+
 #include <sstream>
 
 namespace vexmor::test {
@@ -12,12 +12,9 @@ std::optional<SymbolRange> FindFunction(const std::string &Binary,
                                         const std::string &Name) {
   const std::string Command =
       std::string(VEXMOR_NM) + " -C --defined-only -S '" + Binary + "'";
-  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
-                                              pclose);
-  if (!Pipe)
-    return std::nullopt;
-  char Line[4096];
-  while (std::fgets(Line, sizeof Line, Pipe.get())) {
+  std::istringstream Lines(CommandOutput(Command));
+  std::string Line;
+  while (std::getline(Lines, Line)) {
     // "0000000000001170 0000000000000123 T vexmor::MainBlock()"
     std::istringstream Fields(Line);
     std::string Value, Size, Type;
@@ -39,14 +36,11 @@ std::optional<SymbolRange> FindImageFunction(const std::string &Nm,
   // long)". Demangling drops one leading underscore, so the linker's
   // __image_base__ shows as _image_base__.
   const std::string Command = Nm + " -C -n --defined-only '" + Binary + "'";
-  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
-                                              pclose);
-  if (!Pipe)
-    return std::nullopt;
   std::optional<std::uint64_t> ImageBase;
   std::optional<std::uint64_t> Start;
-  char Line[4096];
-  while (std::fgets(Line, sizeof Line, Pipe.get())) {
+  std::istringstream Lines(CommandOutput(Command));
+  std::string Line;
+  while (std::getline(Lines, Line)) {
     std::istringstream Fields(Line);
     std::string Value, Type, Symbol;
     if (!(Fields >> Value >> Type))

@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "frame/message_texts.h"
+#include "support/child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -54,16 +55,12 @@ std::optional<std::string> Unescape(const std::string &Quoted) {
 std::map<unsigned, std::string> StringTable(const std::string &Binary) {
   const std::string Command =
       std::string(VEXMOR_MINGW_WINDRES) + " -i '" + Binary + "' -O rc";
-  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
-                                              pclose);
   std::map<unsigned, std::string> Table;
-  if (!Pipe)
-    return Table;
   static const std::regex Entry(R"re(\s*([0-9]+), "(.*)"\s*)re");
-  char Line[4096];
-  while (std::fgets(Line, sizeof Line, Pipe.get())) {
+  std::istringstream Lines(CommandOutput(Command));
+  std::string Text;
+  while (std::getline(Lines, Text)) {
     std::smatch Match;
-    const std::string Text(Line);
     if (!std::regex_match(Text, Match, Entry))
       continue;
     const auto Unescaped = Unescape(Match[2]);

@@ -12,6 +12,8 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "support/child_process.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -53,15 +55,11 @@ std::map<std::string, std::set<std::string>>
 TrappingX87Use(const std::string &Binary) {
   const std::string Command = std::string(VEXMOR_MINGW_OBJDUMP) +
                               " -d -C --no-show-raw-insn '" + Binary + "'";
-  std::unique_ptr<FILE, int (*)(FILE *)> Pipe(popen(Command.c_str(), "r"),
-                                              pclose);
   std::map<std::string, std::set<std::string>> Use;
-  if (!Pipe)
-    return Use;
   std::string Function;
-  char Line[4096];
-  while (std::fgets(Line, sizeof Line, Pipe.get())) {
-    const std::string Text(Line);
+  std::istringstream Lines(CommandOutput(Command));
+  std::string Text;
+  while (std::getline(Lines, Text)) {
     // "00403380 <vexmor::AverageFigure(long long, long long)>:"
     const auto Open = Text.find(" <");
     if (Open != std::string::npos && Text.find(">:") != std::string::npos) {
