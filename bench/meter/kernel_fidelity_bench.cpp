@@ -4,8 +4,8 @@
 // block brackets it (TimerStart, kernel, TimerStop, with the calibrated
 // correction) and reports the same figure, instructions per time-stamp tick,
 // next to the wall-clock time of a pass. Compare its inst_per_tick with the
-// figures vexmor prints on the same machine; inst_per_ns relates the counter
-// to real time.
+// figures vexmor prints on the same machine; inst_per_second relates the
+// counter to real time.
 //
 //===----------------------------------------------------------------------===//
 
@@ -36,7 +36,7 @@ void BM_NopKernelBracketed(benchmark::State &State) {
   __asm__ volatile("fninit");
   State.counters["inst_per_tick"] = Figure;
   State.counters["correction"] = static_cast<double>(Correction);
-  State.counters["inst_per_ns"] = benchmark::Counter(
+  State.counters["inst_per_second"] = benchmark::Counter(
       static_cast<double>(KernelInstructions) * static_cast<double>(Runs),
       benchmark::Counter::kIsRate);
 }
