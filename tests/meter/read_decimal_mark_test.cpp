@@ -9,6 +9,7 @@
 #include "meter/number_text.h"
 #include "platform/locale.h"
 #include "support/child_process.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -56,25 +57,6 @@ private:
   std::vector<std::pair<std::string, std::optional<std::string>>> Saved;
 };
 
-/// A fresh folder, removed with everything in it at the end.
-class TemporaryFolder {
-public:
-  TemporaryFolder() {
-    const char *Base = std::getenv("TMPDIR");
-    std::string Template =
-        std::string(Base && *Base ? Base : "/tmp") + "/vexmor-locales-XXXXXX";
-    if (mkdtemp(Template.data()))
-      Path = Template;
-  }
-  ~TemporaryFolder() {
-    if (!Path.empty())
-      std::filesystem::remove_all(Path);
-  }
-  TemporaryFolder(const TemporaryFolder &) = delete;
-  TemporaryFolder &operator=(const TemporaryFolder &) = delete;
-  std::string Path;
-};
-
 void CompileLocale(const std::string &Folder, const std::string &Source,
                    const std::string &Charmap) {
   const std::string Name = Source + "." + Charmap;
@@ -90,7 +72,7 @@ constexpr const char *German = "de_DE.ISO-8859-1";
 constexpr const char *Pashto = "ps_AF.UTF-8";
 
 TEST(ReadDecimalMarkTest, FollowsTheUsersNumericLocale) {
-  TemporaryFolder Folder;
+  test::TemporaryFolder Folder("vexmor-locales");
   ASSERT_FALSE(Folder.Path.empty());
   CompileLocale(Folder.Path, "de_DE", "ISO-8859-1");
   CompileLocale(Folder.Path, "ps_AF", "UTF-8");

@@ -15,6 +15,7 @@
 #include "support/child_process.h"
 #include "support/report_patterns.h"
 #include "support/symbols.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -46,25 +47,6 @@ std::string WindowsPath(const std::string &UnixPath) {
       C = '\\';
   return Path;
 }
-
-/// A fresh folder, removed with everything in it at the end.
-class TemporaryFolder {
-public:
-  TemporaryFolder() {
-    const char *Base = std::getenv("TMPDIR");
-    std::string Template =
-        std::string(Base && *Base ? Base : "/tmp") + "/vexmor-wine-XXXXXX";
-    if (mkdtemp(Template.data()))
-      Path = Template;
-  }
-  ~TemporaryFolder() {
-    if (!Path.empty())
-      std::filesystem::remove_all(Path);
-  }
-  TemporaryFolder(const TemporaryFolder &) = delete;
-  TemporaryFolder &operator=(const TemporaryFolder &) = delete;
-  std::string Path;
-};
 
 constexpr const char *English = "C.UTF-8";
 constexpr const char *German = "de_DE.UTF-8";
@@ -293,7 +275,7 @@ public:
     fs::copy_file(VEXMOR_WINDOWS_MARKED_MESSAGES,
                   Folder.Path + "/vexmor-seam." + Extension);
   }
-  TemporaryFolder Folder;
+  TemporaryFolder Folder{"vexmor-wine"};
   std::string Program;
 };
 
@@ -309,7 +291,7 @@ TEST(WineEndToEndTest, ALanguageResourceFileReplacesTheMessages) {
     const char *Extension;
     bool Replaces;
   } Cases[] = {{"DEU", true}, {"DE", true}, {"FRA", false}};
-  const TemporaryFolder Locales;
+  const TemporaryFolder Locales("vexmor-wine");
   const ChildResult Compiled =
       RunChild({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8",
                 Locales.Path + "/" + German});
