@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "support/child_process.h"
+#include "support/report_checks.h"
 #include "support/report_patterns.h"
 
 #include <gtest/gtest.h>
@@ -16,20 +17,6 @@
 
 namespace vexmor::test {
 namespace {
-
-/// Checks output made of the start-up lines and whole status lines.
-void ExpectWellFormed(const std::string &Bytes, bool LastMayBePartial) {
-  const auto Start = StartUpLinesEnd(Bytes);
-  ASSERT_NE(Start, std::string::npos) << Bytes;
-  const auto Lines = SplitStatusLines(Bytes.substr(Start));
-  for (std::size_t I = 0; I < Lines.size(); ++I) {
-    const bool Last = I + 1 == Lines.size();
-    if (Last && LastMayBePartial && Lines[I].back() != '\r')
-      continue;
-    EXPECT_TRUE(std::regex_match(Lines[I], StatusLinePattern))
-        << "line " << I << ": " << Lines[I];
-  }
-}
 
 TEST(ReportEndToEndTest, RedirectedOutputArrivesInWholeBlocksUntilInterrupted) {
   for (OutputTarget Target : {OutputTarget::Pipe, OutputTarget::File}) {
