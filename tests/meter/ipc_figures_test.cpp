@@ -6,8 +6,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "meter/fpu_control.h"
 #include "meter/ipc_figures.h"
+#include "x87/fpu_control.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "meter/output_stream.h"
 
-#include "frame/exceptions.h"
 #include "recording_console.h"
+#include "shared/exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 //===----------------------------------------------------------------------===//
 
 #include "fault_triggers.h"
-#include "meter/fpu_control.h"
 #include "platform/processor_fault.h"
+#include "x87/fpu_control.h"
 
 #include <gtest/gtest.h>
 
