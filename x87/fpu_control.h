@@ -17,6 +17,11 @@
 #ifndef VEXMOR_X87_FPU_CONTROL_H
 #define VEXMOR_X87_FPU_CONTROL_H
 
+// Machine code for x86 only: any other processor stops the build here.
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "The control word is loaded with x87 instructions: build for x86 or x86-64"
+#endif
+
 #include <cstdint>
 
 namespace vexmor {

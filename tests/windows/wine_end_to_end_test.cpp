@@ -13,6 +13,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "support/child_process.h"
+#include "support/fault_cases.h"
 #include "support/report_checks.h"
 #include "support/report_patterns.h"
 #include "support/symbols.h"
@@ -202,31 +203,14 @@ TEST(WineEndToEndTest, UnusableStandardOutputEndsWithAnOutputError) {
 }
 
 TEST(WineEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
-  const std::string Module = FileName(Seam);
-  const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
-  const auto AccessViolation = [&](const char *Access) {
-    return "Access violation at address [0-9A-F]{8} in module '" + Module +
-           "'\\. " + Access + " of address 00000010\\.";
-  };
-  const struct {
-    const char *Pass;
-    const char *ClassName;
-    std::string MessagePattern;
-    std::string Function;
-  } Cases[] = {
-      {"segv-read", "EAccessViolation", AccessViolation("Read"), Fault},
-      {"segv-write", "EAccessViolation", AccessViolation("Write"), Fault},
-      {"int-div", "EDivByZero", "Division by zero\\.", Fault},
-      {"privileged", "EPrivilege", "Privileged instruction\\.", Fault},
-      // The recursion's frames are a page each: the stack probe in their
-      // prologue meets the end of the stack.
-      {"stack", "EStackOverflow", "Stack overflow\\.", "__chkstk_ms"},
-      {"oom:200000001", "EOutOfMemory", "Out of memory\\.", "operator new("},
-  };
-  for (const auto &Case : Cases) {
+  // The recursion's frames are a page each: the stack probe in their
+  // prologue meets the end of the stack.
+  const std::vector<FaultCase> Cases =
+      FaultCases(FileName(Seam), "[0-9A-F]{8}", "__chkstk_ms");
+  for (const FaultCase &Case : Cases) {
     SCOPED_TRACE(Case.Pass);
-    const ChildResult Run = RunSeam({"200000000", Case.Pass});
-    EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
+    const ChildResult Run = RunSeam({PassBeforeTheFault, Case.Pass});
+    EXPECT_EQ(Run.Stdout, StartUpLines + StatusLineBeforeTheFault);
     const auto Parsed = ParseReport(Run.Stderr);
     ASSERT_TRUE(Parsed) << Run.Stderr;
     EXPECT_TRUE(
