@@ -170,6 +170,7 @@ TEST(FailureEndToEndTest, SignalsFromOutsideEndTheProcessSilently) {
     Options.Args = {VEXMOR_BINARY};
     Options.Stdout = OutputTarget::Terminal;
     Options.Watch = SignalAfterOutput(1, Signal);
+    Options.Awaiting = "output on the terminal, then the end by the signal";
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Signal, Signal);
     EXPECT_EQ(Run.Stderr, "");

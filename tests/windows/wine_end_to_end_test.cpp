@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -70,6 +71,8 @@ ChildOptions WineOptions(std::vector<std::string> Program,
   Options.Args.insert(Options.Args.end(), Program.begin(), Program.end());
   Options.Stdout = Target;
   Options.Environment = {{"LC_ALL", Locale}};
+  // Wine itself may take some seconds to start.
+  Options.Deadline = std::chrono::seconds(30);
   if (!LocaleFolder.empty())
     Options.Environment.emplace_back("LOCPATH", LocaleFolder);
   return Options;
@@ -104,6 +107,7 @@ TEST(WineEndToEndTest, RedirectedOutputArrivesInWholeBlocks) {
     SCOPED_TRACE(Target == OutputTarget::Pipe ? "pipe" : "file");
     ChildOptions Options = WineOptions({Vexmor}, Target);
     Options.Watch = SignalAfterOutput(256, SIGTERM);
+    Options.Awaiting = "256 bytes of output, then the end after SIGTERM";
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Signal, SIGTERM);
     EXPECT_EQ(Run.Stderr, "");
@@ -121,6 +125,7 @@ TEST(WineEndToEndTest, OnlyWholeBlocksGoOutWhileTheProgramRuns) {
   ChildOptions Options = WineOptions(
       {Seam, "200000000", "200000000", "200000000", "wait:200000000", "0"});
   Options.HoldStdin = true;
+  Options.Awaiting = "the first 128-byte block while the fourth pass waits";
   std::string Seen;
   Options.Watch = [&](ChildControl &Child) {
     if (Seen.empty()) {
