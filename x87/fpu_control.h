@@ -19,7 +19,7 @@
 
 // Machine code for x86 only: any other processor stops the build here.
 #if !defined(__i386__) && !defined(__x86_64__)
-#error "The control word is loaded with x87 instructions: build for x86 or x86-64"
+#error "The x87 control word is machine code: build for x86 or x86-64"
 #endif
 
 #include <cstdint>
