@@ -24,9 +24,10 @@ endfunction()
 # neither folded away nor reordered. GCC assumes that already; clang has to
 # be told, and then waits for the x87 unit before every call, so only such
 # units get it.
-function(vexmor_trapping_float_math)
+# vexmor_trapping_float_math(<target> <sources>...)
+function(vexmor_trapping_float_math target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    set_source_files_properties(${ARGN} TARGET_DIRECTORY vexmor_core
+    set_source_files_properties(${ARGN} TARGET_DIRECTORY ${target}
       PROPERTIES COMPILE_OPTIONS -ffp-exception-behavior=strict)
   endif()
 endfunction()

@@ -3,11 +3,12 @@
 
 #include "frame/failure_report.h"
 
-#include "frame/message_format.h"
-#include "frame/message_texts.h"
 #include "meter/output_stream.h"
 #include "platform/console_output.h"
 #include "platform/module_info.h"
+#include "shared/digits.h"
+#include "shared/message_format.h"
+#include "shared/message_texts.h"
 
 #include <cstring>
 
@@ -57,35 +58,23 @@ void FailureReport(const Exception &Failure) {
 
 std::size_t ComposeRuntimeErrorLine(char (&Out)[48], std::uint32_t Number,
                                     std::uintptr_t Address) {
-  constexpr std::string_view Template = "Runtime error     at 00000000";
+  constexpr std::string_view Template = "Runtime error     at ";
   constexpr std::size_t NumberEnd = 17; // just past the number's last digit
-  constexpr std::size_t AddressStart = 21;
-  char Digits[24];
-  int Count = 0;
-  do {
-    Digits[Count++] = static_cast<char>('0' + Number % 10);
-    Number /= 10;
-  } while (Number != 0 && Count < 3);
-  std::memcpy(Out, Template.data(), AddressStart);
-  for (int I = 0; I < Count; ++I)
-    Out[NumberEnd - 1 - static_cast<std::size_t>(I)] = Digits[I];
-  Count = 0;
-  do {
-    Digits[Count++] = "0123456789ABCDEF"[Address % 16];
-    Address /= 16;
-  } while (Address != 0);
-  while (Count < 8)
-    Digits[Count++] = '0';
-  std::size_t Length = AddressStart;
-  while (Count > 0)
-    Out[Length++] = Digits[--Count];
+  std::memcpy(Out, Template.data(), Template.size());
+  // The number's field holds three digits: a wider number keeps its last
+  // three, zeros included.
+  const std::size_t Width = Number >= 1000 ? 3 : 1;
+  WriteDigitsBefore(Out + NumberEnd, Number % 1000, Radix::Decimal, Width);
+  DigitBuffer Buffer;
+  const std::string_view At = AddressText(Buffer, Address);
+  std::memcpy(Out + Template.size(), At.data(), At.size());
+  std::size_t Length = Template.size() + At.size();
   Out[Length++] = '\0';
   return Length;
 }
 
 void WriteRuntimeErrorLine(std::uint32_t Number, std::uintptr_t Address) {
-  if (OutputStream.IsOpen && OutputStream.Fill > 0)
-    OutputWriteOut();
+  OutputWriteOut(); // its error is not reported: the line says enough
   char Line[48];
   const std::size_t Length = ComposeRuntimeErrorLine(Line, Number, Address);
   const OutputHandle Output = StandardOutputHandle();

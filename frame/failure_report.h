@@ -18,7 +18,7 @@
 #ifndef VEXMOR_FRAME_FAILURE_REPORT_H
 #define VEXMOR_FRAME_FAILURE_REPORT_H
 
-#include "frame/exceptions.h"
+#include "shared/exceptions.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,10 +2,10 @@
 
 #include "frame/fault_mapping.h"
 
-#include "frame/exceptions.h"
-#include "frame/message_format.h"
-#include "frame/message_texts.h"
 #include "platform/module_info.h"
+#include "shared/exceptions.h"
+#include "shared/message_format.h"
+#include "shared/message_texts.h"
 
 namespace vexmor {
 namespace {
@@ -23,42 +23,44 @@ std::string AccessViolationMessage(const ProcessorFault &Fault) {
                        {At, Access, Of});
 }
 
-std::string Text(MessageId Id) { return MessageText(Id); }
+/// The message of a fault whose row names the text Id.
+std::string FaultMessage(const ProcessorFault &Fault, MessageId Id) {
+  if (Fault.Kind == FaultKind::AccessViolation)
+    return AccessViolationMessage(Fault);
+  if (Id == MessageId::ExternalException)
+    return FormatMessage(MessageText(Id), {Fault.Code});
+  return MessageText(Id);
+}
 
 } // namespace
 
+const FaultKindRow *FindFaultKindRow(FaultKind Kind) {
+  for (const FaultKindRow &Row : FaultKindTable)
+    if (Row.Kind == Kind)
+      return &Row;
+  return nullptr;
+}
+
+std::uint32_t FaultRuntimeErrorNumber(FaultKind Kind) {
+  const FaultKindRow *Row = FindFaultKindRow(Kind);
+  return Row ? Row->RuntimeErrorNumber : 255;
+}
+
 void RaiseFault(const ProcessorFault &Fault) {
+  // The table's rows as the cases of one switch, so that each throws its
+  // own class.
+  // NOLINTBEGIN(bugprone-macro-parentheses)
   switch (Fault.Kind) {
-  case FaultKind::FloatDivideByZero:
-    throw EZeroDivide(Text(MessageId::ZeroDivide), Fault);
-  case FaultKind::FloatInvalidOperation:
-  case FaultKind::FloatInexactResult:
-    throw EInvalidOp(Text(MessageId::InvalidOp), Fault);
-  case FaultKind::FloatOverflow:
-    throw EOverflow(Text(MessageId::Overflow), Fault);
-  case FaultKind::FloatUnderflow:
-  case FaultKind::FloatDenormalOperand:
-    throw EUnderflow(Text(MessageId::Underflow), Fault);
-  case FaultKind::AccessViolation:
-    throw EAccessViolation(AccessViolationMessage(Fault), Fault);
-  case FaultKind::ArrayBoundsExceeded:
-    throw ERangeError(Text(MessageId::RangeError), Fault);
-  case FaultKind::IntDivideByZero:
-    throw EDivByZero(Text(MessageId::DivByZero), Fault);
-  case FaultKind::IntOverflow:
-    throw EIntOverflow(Text(MessageId::IntOverflow), Fault);
-  case FaultKind::PrivilegedInstruction:
-    throw EPrivilege(Text(MessageId::Privilege), Fault);
-  case FaultKind::StackOverflow:
-    throw EStackOverflow(Text(MessageId::StackOverflow), Fault);
-  case FaultKind::ControlC:
-    throw EControlC(Text(MessageId::ControlC), Fault);
-  case FaultKind::Other:
-    break;
+#define VEXMOR_FAULT_KIND(Kind, Class, Text, RuntimeError)                     \
+  case FaultKind::Kind:                                                        \
+    throw Class(FaultMessage(Fault, MessageId::Text), Fault);
+#include "frame/fault_kinds.def"
+#undef VEXMOR_FAULT_KIND
   }
-  throw EExternalException(
-      FormatMessage(MessageText(MessageId::ExternalException), {Fault.Code}),
-      Fault);
+  // NOLINTEND(bugprone-macro-parentheses)
+  // A value outside the enumeration.
+  throw EExternalException(FaultMessage(Fault, MessageId::ExternalException),
+                           Fault);
 }
 
 } // namespace vexmor

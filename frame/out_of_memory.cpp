@@ -2,7 +2,7 @@
 
 #include "frame/out_of_memory.h"
 
-#include "frame/message_texts.h"
+#include "shared/message_texts.h"
 
 #include <exception>
 #include <new>

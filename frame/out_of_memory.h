@@ -9,7 +9,7 @@
 #ifndef VEXMOR_FRAME_OUT_OF_MEMORY_H
 #define VEXMOR_FRAME_OUT_OF_MEMORY_H
 
-#include "frame/exceptions.h"
+#include "shared/exceptions.h"
 
 namespace vexmor {
 

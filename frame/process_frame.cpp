@@ -2,19 +2,19 @@
 
 #include "frame/process_frame.h"
 
-#include "frame/exceptions.h"
 #include "frame/failure_report.h"
 #include "frame/fault_mapping.h"
-#include "frame/message_texts.h"
 #include "frame/out_of_memory.h"
-#include "meter/fpu_control.h"
 #include "meter/main_block.h"
 #include "meter/number_text.h"
 #include "meter/output_stream.h"
 #include "platform/fpu_mask_override.h"
 #include "platform/last_chance_filter.h"
 #include "platform/process_control.h"
+#include "shared/exceptions.h"
+#include "shared/message_texts.h"
 #include "timer/amd_rdtsc.h"
+#include "x87/fpu_control.h"
 
 #include <new>
 #include <optional>
@@ -115,98 +115,54 @@ void RunStartUp() {
   }
 }
 
-std::uint32_t FaultRuntimeErrorNumber(FaultKind Kind) {
-  switch (Kind) {
-  case FaultKind::IntDivideByZero:
-  case FaultKind::FloatDivideByZero:
-    return 200;
-  case FaultKind::ArrayBoundsExceeded:
-    return 201;
-  case FaultKind::StackOverflow:
-    return 202;
-  case FaultKind::FloatOverflow:
-    return 205;
-  case FaultKind::FloatUnderflow:
-  case FaultKind::FloatDenormalOperand:
-    return 206;
-  case FaultKind::FloatInvalidOperation:
-  case FaultKind::FloatInexactResult:
-    return 207;
-  case FaultKind::IntOverflow:
-    return 215;
-  case FaultKind::AccessViolation:
-    return 216;
-  case FaultKind::ControlC:
-    return 217;
-  case FaultKind::PrivilegedInstruction:
-    return 218;
-  case FaultKind::Other:
-    break;
-  }
-  return 255;
-}
-
-/// The failure's address, 0 when it is not one of the program's failures.
-std::uintptr_t FailureAddress(const std::exception_ptr &Failure) {
-  try {
-    std::rethrow_exception(Failure);
-  } catch (const Exception &Known) {
-    return Known.Address();
-  } catch (...) {
-    return 0;
-  }
-}
-
 /// The platform may take the failure over; then this does not return.
-void OfferToPlatform(const std::exception_ptr &Failure) {
-  try {
-    std::rethrow_exception(Failure);
-  } catch (const EExternal &Fault) {
-    OfferToLastChanceFilter(&Fault.Record, Fault.Address());
-  } catch (const Exception &Known) {
-    OfferToLastChanceFilter(nullptr, Known.Address());
-  } catch (...) {
-    OfferToLastChanceFilter(nullptr, 0);
-  }
+void OfferToPlatform(const ClassifiedFailure &Failure) {
+  OfferToLastChanceFilter(Failure.Fault, Failure.Address);
 }
 
-void ReportOrRecord(const std::exception_ptr &Failure) {
-  if (FailureReportInstalled) {
-    try {
-      std::rethrow_exception(Failure);
-    } catch (const Exception &Known) {
-      FailureReport(Known);
-      ExitStatus = 1;
-      return;
-    } catch (...) {
-      // Not one of the program's failures: the runtime error below.
-    }
+void ReportOrRecord(const ClassifiedFailure &Failure) {
+  if (FailureReportInstalled && Failure.Known) {
+    FailureReport(*Failure.Known);
+    ExitStatus = 1;
+    return;
   }
-  PendingRuntimeError = {true, RuntimeErrorNumber(Failure),
-                         FailureAddress(Failure)};
+  // Not reported: the runtime error line at the end says what happened.
+  PendingRuntimeError = {true, Failure.RuntimeErrorNumber, Failure.Address};
   ExitStatus = static_cast<std::int32_t>(PendingRuntimeError.Number);
 }
 
 } // namespace
 
-std::uint32_t RuntimeErrorNumber(const std::exception_ptr &Failure) {
+ClassifiedFailure ClassifyFailure(const std::exception_ptr &Failure) {
+  ClassifiedFailure Result;
   try {
     std::rethrow_exception(Failure);
   } catch (const EExternal &Fault) {
-    return FaultRuntimeErrorNumber(Fault.Record.Kind);
+    Result.Known = &Fault;
+    Result.Fault = &Fault.Record;
+    Result.RuntimeErrorNumber = FaultRuntimeErrorNumber(Fault.Record.Kind);
+  } catch (const EOutOfMemory &Exhausted) {
+    Result.Known = &Exhausted;
+    Result.RuntimeErrorNumber = 203;
+  } catch (const Exception &Known) {
+    Result.Known = &Known;
   } catch (const std::bad_alloc &) {
-    return 203; // memory exhausted with no EOutOfMemory to raise
+    Result.RuntimeErrorNumber = 203; // memory exhausted with no EOutOfMemory
   } catch (...) {
-    return 217;
+    // Not one of the program's failures: no address, the number 217.
   }
+  if (Result.Known)
+    Result.Address = Result.Known->Address();
+  return Result;
 }
 
 void TopLevelHandler(std::exception_ptr Failure) {
   for (;;) {
-    OfferToPlatform(Failure);
+    const ClassifiedFailure Classified = ClassifyFailure(Failure);
+    OfferToPlatform(Classified);
     ResetFpuAndLoadControlWord();
     try {
-      ReportOrRecord(Failure);
+      ReportOrRecord(Classified);
       FinalCleanup();
     } catch (...) {
       // A failure while reporting replaces the one being reported.

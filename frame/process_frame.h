@@ -13,6 +13,9 @@
 #ifndef VEXMOR_FRAME_PROCESS_FRAME_H
 #define VEXMOR_FRAME_PROCESS_FRAME_H
 
+#include "platform/processor_fault.h"
+#include "shared/exceptions.h"
+
 #include <cstdint>
 #include <exception>
 
@@ -36,9 +39,22 @@ extern std::int32_t ExitStatus;
 /// begun in reverse order and ends the process with ExitStatus.
 [[noreturn]] void FinalCleanup();
 
-/// The runtime error number of a failure that reached the top with no
-/// failure report installed.
-std::uint32_t RuntimeErrorNumber(const std::exception_ptr &Failure);
+/// What the frame's steps need to know of one failure. The pointers point
+/// into the exception object, which the failure's exception_ptr keeps.
+struct ClassifiedFailure {
+  /// The program's failure; null for any other object.
+  const Exception *Known = nullptr;
+  /// The platform's record of the fault it was made from, if any.
+  const ProcessorFault *Fault = nullptr;
+  /// Where it happened; 0 when it is not one of the program's failures.
+  std::uintptr_t Address = 0;
+  /// The runtime error number it ends the process with when no failure
+  /// report is installed.
+  std::uint32_t RuntimeErrorNumber = 217;
+};
+
+/// Rethrows Failure once and finds all the frame needs of it.
+ClassifiedFailure ClassifyFailure(const std::exception_ptr &Failure);
 
 } // namespace vexmor
 

@@ -11,6 +11,11 @@
 #ifndef VEXMOR_METER_NOP_KERNEL_H
 #define VEXMOR_METER_NOP_KERNEL_H
 
+// Machine code for x86 only: any other processor stops the build here.
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "The kernel is x86 machine code: build for x86 or x86-64"
+#endif
+
 #include <cstdint>
 
 namespace vexmor {

@@ -18,6 +18,7 @@
 
 #include "meter/powers_of_ten.h"
 #include "platform/locale.h"
+#include "shared/digits.h"
 
 #include <array>
 #include <bit>
@@ -40,45 +41,6 @@ constexpr std::uint64_t TenTo18 = 1000000000000000000;
 constexpr std::uint64_t SignBit = std::uint64_t{1} << 63;
 constexpr std::uint64_t FractionBits = (std::uint64_t{1} << 52) - 1;
 constexpr int ExponentOfNonFinite = 0x7FF;
-
-/// "00" to "99": the digits are written two at a time.
-constexpr std::array<char, 200> MakeDigitPairs() {
-  std::array<char, 200> Pairs{};
-  for (std::size_t I = 0; I < 100; ++I) {
-    Pairs[2 * I] = static_cast<char>('0' + I / 10);
-    Pairs[2 * I + 1] = static_cast<char>('0' + I % 10);
-  }
-  return Pairs;
-}
-constexpr std::array<char, 200> DigitPairs = MakeDigitPairs();
-
-/// Writes the decimal digits of Value so that they end just before End, and
-/// returns where they begin. Zero gives one digit.
-char *WriteDigitsBefore(char *End, std::uint64_t Value) {
-  while (Value >= 100) {
-    const auto Pair = static_cast<std::size_t>(Value % 100);
-    Value /= 100;
-    End -= 2;
-    std::memcpy(End, &DigitPairs[2 * Pair], 2);
-  }
-  if (Value >= 10) {
-    End -= 2;
-    std::memcpy(End, &DigitPairs[2 * static_cast<std::size_t>(Value)], 2);
-  } else {
-    *--End = static_cast<char>('0' + Value);
-  }
-  return End;
-}
-
-/// Writes Value, below 10^8, as exactly eight digits from Out on.
-void WriteEightDigits(char *Out, std::uint32_t Value) {
-  const std::size_t High = Value / 10000;
-  const std::size_t Low = Value % 10000;
-  std::memcpy(Out, &DigitPairs[2 * (High / 100)], 2);
-  std::memcpy(Out + 2, &DigitPairs[2 * (High % 100)], 2);
-  std::memcpy(Out + 4, &DigitPairs[2 * (Low / 100)], 2);
-  std::memcpy(Out + 6, &DigitPairs[2 * (Low % 100)], 2);
-}
 
 /// The float text's decimal form.
 struct DecimalForm {
@@ -186,9 +148,9 @@ DecimalForm ToDecimalForm(double Value) {
     Head = TenTo14;
     ++Exponent;
   }
-  WriteEightDigits(Form.Digits, static_cast<std::uint32_t>(Head / 100000000));
-  WriteEightDigits(Form.Digits + 8,
-                   static_cast<std::uint32_t>(Head % 100000000));
+  // Two groups of eight, each with its leading zeros.
+  WriteDigitsBefore(Form.Digits + 8, Head / 100000000, Radix::Decimal, 8);
+  WriteDigitsBefore(Form.Digits + 16, Head % 100000000, Radix::Decimal, 8);
   int Length = Precision;
   while (Form.Digits[Length] == '0')
     --Length;

@@ -2,8 +2,8 @@
 
 #include "meter/output_stream.h"
 
-#include "frame/exceptions.h"
-#include "frame/message_texts.h"
+#include "shared/exceptions.h"
+#include "shared/message_texts.h"
 
 #include <cstring>
 
@@ -71,7 +71,7 @@ void OutputFlush() {
 }
 
 std::int32_t OutputWriteOut() {
-  if (OutputStream.Fill == 0)
+  if (!OutputStream.IsOpen || OutputStream.Fill == 0)
     return 0;
   const std::int32_t Code = WriteToHandle(
       OutputStream.Handle, OutputStream.Buffer, OutputStream.Fill);

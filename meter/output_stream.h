@@ -59,7 +59,8 @@ void OutputWriteLn();
 /// Ends a statement without a line end.
 void OutputFlush();
 
-/// Hands the held bytes to the system whatever the kind of handle. Returns
+/// Hands the held bytes to the system whatever the kind of handle (none
+/// while the stream is closed: it holds none then). Returns
 /// 0 or the system's error code; the held bytes are gone either way.
 std::int32_t OutputWriteOut();
 

@@ -29,7 +29,7 @@ enum class FaultKind {
   FloatUnderflow,
   FloatDenormalOperand,
   FloatInexactResult,
-  Other, ///< Anything else; Code says what.
+  Other, ///< Anything else; Code says what. Stays last.
 };
 
 enum class AccessKind { Read, Write };

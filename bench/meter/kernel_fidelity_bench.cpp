@@ -9,10 +9,10 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "meter/fpu_control.h"
 #include "meter/ipc_figures.h"
 #include "meter/nop_kernel.h"
 #include "timer/amd_rdtsc.h"
+#include "x87/fpu_control.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,9 +8,9 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "meter/fpu_control.h"
 #include "meter/ipc_figures.h"
 #include "meter/number_text.h"
+#include "x87/fpu_control.h"
 
 #include <benchmark/benchmark.h>
 

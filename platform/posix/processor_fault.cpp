@@ -25,7 +25,7 @@
 
 #include "platform/processor_fault.h"
 
-#include "meter/fpu_control.h"
+#include "x87/fpu_control.h"
 
 #include <algorithm>
 #include <cstddef>

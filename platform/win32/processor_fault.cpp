@@ -29,24 +29,14 @@
 
 #include "platform/processor_fault.h"
 
-#include "meter/fpu_control.h"
+#include "platform/win32/unwind_lookup.h"
+#include "x87/fpu_control.h"
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-// The unwinder's own lookup of the unwind table for an instruction, part of
-// the compiler's runtime library.
-extern "C" {
-struct dwarf_eh_bases {
-  void *tbase;
-  void *dbase;
-  void *func;
-};
-const void *_Unwind_Find_FDE(void *Pc, dwarf_eh_bases *Bases);
-}
 
 // Shared between the handler and the stub, under assembler names of their
 // own.
@@ -92,6 +82,16 @@ __asm__(".text\n"
 // in no frame the unwinder knows, so the program brings its own, with them;
 // the linker then takes this one. Unwinding from it reaches the function
 // whose prologue called it, where that function's own rules apply.
+//
+// It stands on the tool chain's habits, each checked by a test that fails
+// loudly: that GCC's i686 prologues call ___chkstk_ms by that name (were
+// they to call another probe, or probe inline, this one would go unused
+// and a stack overflow would again be lost: the Wine test of a stack
+// overflow expects its report in __chkstk_ms), and that the linker takes
+// the program's definition over the runtime library's, which it does for
+// any symbol already defined when the library is searched
+// (ToolchainTest.TheStackProbeHasUnwindRules reads the unwind table of the
+// built program).
 __asm__(".text\n"
         ".globl ___chkstk_ms\n"
         "___chkstk_ms:\n"

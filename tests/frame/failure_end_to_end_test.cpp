@@ -8,6 +8,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "support/child_process.h"
+#include "support/fault_cases.h"
 #include "support/report_patterns.h"
 #include "support/symbols.h"
 
@@ -117,29 +118,12 @@ TEST(FailureEndToEndTest, HeldOutputReachesTheSystemBeforeTheReport) {
 }
 
 TEST(FailureEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
-  const std::string Seam = FileName(VEXMOR_SEAM_BINARY);
-  const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
-  const auto AccessViolation = [&](const char *Access) {
-    return "Access violation at address [0-9A-F]{8,16} in module '" + Seam +
-           "'\\. " + Access + " of address 00000010\\.";
-  };
-  const struct {
-    const char *Pass;
-    const char *ClassName;
-    std::string MessagePattern;
-    std::string Function;
-  } Cases[] = {
-      {"segv-read", "EAccessViolation", AccessViolation("Read"), Fault},
-      {"segv-write", "EAccessViolation", AccessViolation("Write"), Fault},
-      {"int-div", "EDivByZero", "Division by zero\\.", Fault},
-      {"privileged", "EPrivilege", "Privileged instruction\\.", Fault},
-      {"stack", "EStackOverflow", "Stack overflow\\.",
-       "vexmor::seam::(anonymous namespace)::Recurse("},
-  };
-  for (const auto &Case : Cases) {
+  for (const FaultCase &Case :
+       FaultCases(FileName(VEXMOR_SEAM_BINARY), "[0-9A-F]{8,16}",
+                  "vexmor::seam::(anonymous namespace)::Recurse(")) {
     SCOPED_TRACE(Case.Pass);
-    const ChildResult Run = RunSeam({"200000000", Case.Pass});
-    EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
+    const ChildResult Run = RunSeam({PassBeforeTheFault, Case.Pass});
+    EXPECT_EQ(Run.Stdout, StartUpLines + StatusLineBeforeTheFault);
     const auto Parsed = ParseReport(Run.Stderr);
     ASSERT_TRUE(Parsed) << Run.Stderr;
     EXPECT_TRUE(
@@ -186,6 +170,7 @@ TEST(FailureEndToEndTest, SignalsFromOutsideEndTheProcessSilently) {
     Options.Args = {VEXMOR_BINARY};
     Options.Stdout = OutputTarget::Terminal;
     Options.Watch = SignalAfterOutput(1, Signal);
+    Options.Awaiting = "output on the terminal, then the end by the signal";
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Signal, Signal);
     EXPECT_EQ(Run.Stderr, "");

@@ -58,6 +58,9 @@ TEST(FailureReportTest, RuntimeErrorLineEndsTheNumberInThe17thCharacter) {
       {5, 0, "Runtime error   5 at 00000000"},
       {42, 0xABCDEF, "Runtime error  42 at 00ABCDEF"},
       {255, 0x7FFF12345678, "Runtime error 255 at 7FFF12345678"},
+      // The field holds three digits: a wider number keeps its last three.
+      {1005, 0x10, "Runtime error 005 at 00000010"},
+      {123456, 0xFFFFFFFFFFFFFFFF, "Runtime error 456 at FFFFFFFFFFFFFFFF"},
   };
   for (const auto &Case : Cases) {
     char Line[48];

@@ -2,9 +2,9 @@
 
 #include "frame/fault_mapping.h"
 
-#include "frame/exceptions.h"
 #include "frame/out_of_memory.h"
 #include "frame/process_frame.h"
+#include "shared/exceptions.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST(FaultMappingTest, EachKindBecomesItsClassWithItsMessage) {
     } catch (...) {
       ADD_FAILURE() << "not an EExternal";
     }
-    EXPECT_EQ(RuntimeErrorNumber(Failure), Case.RuntimeError);
+    EXPECT_EQ(ClassifyFailure(Failure).RuntimeErrorNumber, Case.RuntimeError);
   }
 }
 
@@ -139,12 +139,68 @@ TEST(OutOfMemoryTest, TheObjectMadeInAdvanceIsRaisedEveryTime) {
   }
 }
 
-TEST(RuntimeErrorNumberTest, ObjectsGive217AndExhaustedMemory203) {
-  EXPECT_EQ(RuntimeErrorNumber(
-                std::make_exception_ptr(EInOutError(105, "I/O error 105", 0))),
-            217u);
-  EXPECT_EQ(RuntimeErrorNumber(std::make_exception_ptr(std::bad_alloc())),
-            203u);
+TEST(FaultMappingTest, EveryKindHasOneRowAndRaisesItsClass) {
+  // FaultKind's enumerators run from 0 to Other, which stays last.
+  for (int Value = 0; Value <= static_cast<int>(FaultKind::Other); ++Value) {
+    const auto Kind = static_cast<FaultKind>(Value);
+    SCOPED_TRACE(Value);
+    int Rows = 0;
+    for (const FaultKindRow &Row : FaultKindTable)
+      Rows += Row.Kind == Kind ? 1 : 0;
+    EXPECT_EQ(Rows, 1);
+    const FaultKindRow *Row = FindFaultKindRow(Kind);
+    ASSERT_NE(Row, nullptr);
+    ProcessorFault Fault;
+    Fault.Kind = Kind;
+    const std::exception_ptr Failure = Raised(Fault);
+    const ClassifiedFailure Classified = ClassifyFailure(Failure);
+    ASSERT_NE(Classified.Known, nullptr);
+    EXPECT_STREQ(Classified.Known->ClassName(), Row->ClassName);
+    EXPECT_EQ(Classified.RuntimeErrorNumber, Row->RuntimeErrorNumber);
+  }
+}
+
+TEST(ClassifyFailureTest, FindsWhatTheFrameNeedsOfEachKindOfObject) {
+  ProcessorFault Fault;
+  Fault.Kind = FaultKind::IntDivideByZero;
+  Fault.InstructionAddress = 0x4321;
+  const std::exception_ptr External = Raised(Fault);
+  const ClassifiedFailure OfFault = ClassifyFailure(External);
+  ASSERT_NE(OfFault.Fault, nullptr);
+  EXPECT_EQ(OfFault.Fault->Kind, FaultKind::IntDivideByZero);
+  EXPECT_EQ(OfFault.Address, 0x4321u);
+  EXPECT_EQ(OfFault.RuntimeErrorNumber, 200u);
+
+  // The exception_ptrs stay alive: what is found points into their objects.
+  const std::exception_ptr IoError =
+      std::make_exception_ptr(EInOutError(105, "I/O error 105", 0x99));
+  const ClassifiedFailure OfIoError = ClassifyFailure(IoError);
+  ASSERT_NE(OfIoError.Known, nullptr);
+  EXPECT_STREQ(OfIoError.Known->ClassName(), "EInOutError");
+  EXPECT_EQ(OfIoError.Known->Message(), "I/O error 105");
+  EXPECT_EQ(OfIoError.Fault, nullptr);
+  EXPECT_EQ(OfIoError.Address, 0x99u);
+  EXPECT_EQ(OfIoError.RuntimeErrorNumber, 217u);
+
+  const std::exception_ptr OutOfMemory =
+      std::make_exception_ptr(EOutOfMemory("Out of memory", 0x77));
+  const ClassifiedFailure OfOutOfMemory = ClassifyFailure(OutOfMemory);
+  ASSERT_NE(OfOutOfMemory.Known, nullptr);
+  EXPECT_STREQ(OfOutOfMemory.Known->ClassName(), "EOutOfMemory");
+  EXPECT_EQ(OfOutOfMemory.Address, 0x77u);
+  EXPECT_EQ(OfOutOfMemory.RuntimeErrorNumber, 203u);
+
+  const ClassifiedFailure OfBadAlloc =
+      ClassifyFailure(std::make_exception_ptr(std::bad_alloc()));
+  EXPECT_EQ(OfBadAlloc.Known, nullptr);
+  EXPECT_EQ(OfBadAlloc.Address, 0u);
+  EXPECT_EQ(OfBadAlloc.RuntimeErrorNumber, 203u);
+
+  const ClassifiedFailure OfOther = ClassifyFailure(std::make_exception_ptr(7));
+  EXPECT_EQ(OfOther.Known, nullptr);
+  EXPECT_EQ(OfOther.Fault, nullptr);
+  EXPECT_EQ(OfOther.Address, 0u);
+  EXPECT_EQ(OfOther.RuntimeErrorNumber, 217u);
 }
 
 } // namespace

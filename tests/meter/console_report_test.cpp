@@ -2,10 +2,10 @@
 
 #include "meter/console_report.h"
 
-#include "frame/exceptions.h"
 #include "meter/number_text.h"
 #include "meter/output_stream.h"
 #include "recording_console.h"
+#include "shared/exceptions.h"
 
 #include <gtest/gtest.h>
 

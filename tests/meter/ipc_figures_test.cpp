@@ -6,8 +6,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "meter/fpu_control.h"
 #include "meter/ipc_figures.h"
+#include "x87/fpu_control.h"
 
 #include <gtest/gtest.h>
 
@@ -86,9 +86,22 @@ TEST_F(IpcFiguresTest, AverageIsInstructionsOverTheRoundedMeanCount) {
 }
 
 TEST_F(IpcFiguresTest, AfterTheFirstPassBothFiguresAreEqual) {
-  for (std::int64_t Cycles :
-       {std::int64_t{200002584}, std::int64_t{-7}, std::int64_t{3}, Max, Min})
-    EXPECT_EQ(AverageFigure(Cycles, 1), CurrentFigure(Cycles)) << Cycles;
+  struct Case {
+    std::int64_t Cycles;
+    double Expected;
+  };
+  const Case Cases[] = {
+      {200002584, 0x1.7ffebadc9bf4ep+1},
+      {-7, -0x1.46f95b6db6db7p+26},
+      {3, 200000000.0},
+      {Max, 0x1.1e1a3p-34},
+      {Min, -0x1.1e1a3p-34},
+  };
+  for (const Case &C : Cases) {
+    SCOPED_TRACE(C.Cycles);
+    EXPECT_EQ(AverageFigure(C.Cycles, 1), C.Expected);
+    EXPECT_EQ(CurrentFigure(C.Cycles), C.Expected);
+  }
 }
 
 TEST_F(IpcFiguresTest, ANegativePassGivesANegativeFigureAndLowersTheAverage) {

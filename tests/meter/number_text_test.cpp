@@ -98,6 +98,25 @@ TEST(FloatToGeneralTextTest, GivesTheReferenceTexts) {
       '.');
 }
 
+TEST(FloatToGeneralTextTest, RoundsExactHalvesOfTheEighteenDigitsToEven) {
+  // Figures that meet a tie in one of the two roundings to an integer of
+  // 18 or 19 digits, where the digits after the 15th are 499 or 500 around
+  // it: rounding the tie any other way than to even moves the 15th digit.
+  ExpectTexts(
+      {
+          // The unit's rounding of the scaled value, 0.5 above an integer:
+          // 1248179737882254994.5 and 861079219288174499.5 go to the even
+          // neighbour.
+          {600000000.0 / 4807, "124817.973788225"},
+          {600000000.0 / 6968, "86107.9219288175"},
+          // A 19-digit result divided by ten, remainder 5: 1060108131029364995
+          // and 1011378002528444995 go to the even quotient, ...500.
+          {600000000.0 / 56598, "10601.0813102937"},
+          {600000000.0 / 59325, "10113.7800252845"},
+      },
+      '.');
+}
+
 TEST(FloatToGeneralTextTest, LaysOutEachNotationAtItsEdges) {
   ExpectTexts(
       {

@@ -25,6 +25,7 @@ TEST(ReportEndToEndTest, RedirectedOutputArrivesInWholeBlocksUntilInterrupted) {
     Options.Args = {VEXMOR_BINARY};
     Options.Stdout = Target;
     Options.Watch = SignalAfterOutput(256, SIGINT);
+    Options.Awaiting = "256 bytes of output, then the end after SIGINT";
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Signal, SIGINT);
     EXPECT_EQ(Run.Stderr, "");
@@ -42,6 +43,8 @@ TEST(ReportEndToEndTest, ATerminalGetsEachStatementAsItIsMade) {
                   "wait:300000000", "0"};
   Options.Stdout = OutputTarget::Terminal;
   Options.HoldStdin = true;
+  Options.Awaiting = "the start-up lines, then the first status line, each "
+                     "before the pass after it may start";
   std::vector<std::string> Seen;
   Options.Watch = [&](ChildControl &Child) {
     const std::string &Out = Child.Output();

@@ -48,6 +48,7 @@ TEST(InstalledPackageTest, TheUnpackedProgramRunsAndItsManualIsThere) {
   ChildOptions Options;
   Options.Args = {Program.string()};
   Options.Watch = SignalAfterOutput(128, SIGINT);
+  Options.Awaiting = "128 bytes of output, then the end after SIGINT";
   const ChildResult Run = RunChild(Options);
   EXPECT_EQ(Run.Signal, SIGINT);
   EXPECT_EQ(Run.Stdout.compare(0, BannerBytes.size(), BannerBytes), 0)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
 #include <poll.h>
@@ -143,6 +144,12 @@ ChildResult RunChild(const ChildOptions &Options) {
     if (!Killed && std::chrono::steady_clock::now() >= Deadline) {
       kill(Pid, SIGKILL);
       Killed = true;
+      Result.TimedOut = true;
+      ADD_FAILURE() << Options.Args[0] << " killed after "
+                    << Options.Deadline.count() << " ms waiting for "
+                    << Options.Awaiting << "; " << Result.Stdout.size()
+                    << " bytes on standard output by then:\n"
+                    << Result.Stdout;
     }
     const int Ready = poll(Fds, 2, 10);
     if (Ready < 0 && errno == EINTR)

@@ -24,6 +24,8 @@ struct ChildResult {
   int ExitCode = -1;
   /// Signal that ended the child, else 0.
   int Signal = 0;
+  /// The child was killed at its deadline.
+  bool TimedOut = false;
 };
 
 /// Where the child's standard output goes.
@@ -62,9 +64,12 @@ struct ChildOptions {
   std::vector<std::pair<std::string, std::string>> Environment;
   /// Called whenever standard output has grown (for a file, polled).
   std::function<void(ChildControl &)> Watch;
-  /// A child still running after this long is killed (SIGKILL); a safety
-  /// net against a hung test, not a measurement.
-  std::chrono::milliseconds Deadline{60000};
+  /// A child still running after Deadline is killed (SIGKILL) and the test
+  /// fails, saying that it gave up waiting for Awaiting. Every run this
+  /// waits for takes well under a second here, so a few seconds tell a
+  /// program that will never get there from a slow one; not a measurement.
+  std::chrono::milliseconds Deadline{10000};
+  std::string Awaiting = "the program to end";
 };
 
 /// Runs the program and returns once it has ended.

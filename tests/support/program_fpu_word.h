@@ -11,7 +11,7 @@
 #ifndef VEXMOR_TESTS_SUPPORT_PROGRAM_FPU_WORD_H
 #define VEXMOR_TESTS_SUPPORT_PROGRAM_FPU_WORD_H
 
-#include "meter/fpu_control.h"
+#include "x87/fpu_control.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "frame/message_texts.h"
+#include "shared/message_texts.h"
 #include "support/child_process.h"
 
 #include <gtest/gtest.h>

@@ -13,6 +13,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "support/child_process.h"
+#include "support/fault_cases.h"
 #include "support/report_checks.h"
 #include "support/report_patterns.h"
 #include "support/symbols.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -69,6 +71,8 @@ ChildOptions WineOptions(std::vector<std::string> Program,
   Options.Args.insert(Options.Args.end(), Program.begin(), Program.end());
   Options.Stdout = Target;
   Options.Environment = {{"LC_ALL", Locale}};
+  // Wine itself may take some seconds to start.
+  Options.Deadline = std::chrono::seconds(30);
   if (!LocaleFolder.empty())
     Options.Environment.emplace_back("LOCPATH", LocaleFolder);
   return Options;
@@ -103,6 +107,7 @@ TEST(WineEndToEndTest, RedirectedOutputArrivesInWholeBlocks) {
     SCOPED_TRACE(Target == OutputTarget::Pipe ? "pipe" : "file");
     ChildOptions Options = WineOptions({Vexmor}, Target);
     Options.Watch = SignalAfterOutput(256, SIGTERM);
+    Options.Awaiting = "256 bytes of output, then the end after SIGTERM";
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Signal, SIGTERM);
     EXPECT_EQ(Run.Stderr, "");
@@ -120,6 +125,7 @@ TEST(WineEndToEndTest, OnlyWholeBlocksGoOutWhileTheProgramRuns) {
   ChildOptions Options = WineOptions(
       {Seam, "200000000", "200000000", "200000000", "wait:200000000", "0"});
   Options.HoldStdin = true;
+  Options.Awaiting = "the first 128-byte block while the fourth pass waits";
   std::string Seen;
   Options.Watch = [&](ChildControl &Child) {
     if (Seen.empty()) {
@@ -202,31 +208,14 @@ TEST(WineEndToEndTest, UnusableStandardOutputEndsWithAnOutputError) {
 }
 
 TEST(WineEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
-  const std::string Module = FileName(Seam);
-  const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
-  const auto AccessViolation = [&](const char *Access) {
-    return "Access violation at address [0-9A-F]{8} in module '" + Module +
-           "'\\. " + Access + " of address 00000010\\.";
-  };
-  const struct {
-    const char *Pass;
-    const char *ClassName;
-    std::string MessagePattern;
-    std::string Function;
-  } Cases[] = {
-      {"segv-read", "EAccessViolation", AccessViolation("Read"), Fault},
-      {"segv-write", "EAccessViolation", AccessViolation("Write"), Fault},
-      {"int-div", "EDivByZero", "Division by zero\\.", Fault},
-      {"privileged", "EPrivilege", "Privileged instruction\\.", Fault},
-      // The recursion's frames are a page each: the stack probe in their
-      // prologue meets the end of the stack.
-      {"stack", "EStackOverflow", "Stack overflow\\.", "__chkstk_ms"},
-      {"oom:200000001", "EOutOfMemory", "Out of memory\\.", "operator new("},
-  };
-  for (const auto &Case : Cases) {
+  // The recursion's frames are a page each: the stack probe in their
+  // prologue meets the end of the stack.
+  const std::vector<FaultCase> Cases =
+      FaultCases(FileName(Seam), "[0-9A-F]{8}", "__chkstk_ms");
+  for (const FaultCase &Case : Cases) {
     SCOPED_TRACE(Case.Pass);
-    const ChildResult Run = RunSeam({"200000000", Case.Pass});
-    EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
+    const ChildResult Run = RunSeam({PassBeforeTheFault, Case.Pass});
+    EXPECT_EQ(Run.Stdout, StartUpLines + StatusLineBeforeTheFault);
     const auto Parsed = ParseReport(Run.Stderr);
     ASSERT_TRUE(Parsed) << Run.Stderr;
     EXPECT_TRUE(

@@ -9,6 +9,11 @@
 #ifndef VEXMOR_TIMER_COUNTER_TIME_STAMP_COUNTER_H
 #define VEXMOR_TIMER_COUNTER_TIME_STAMP_COUNTER_H
 
+// Machine code for x86 only: any other processor stops the build here.
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "The counter read is the x86 RDTSC instruction: build for x86 or x86-64"
+#endif
+
 #include <cstdint>
 #include <x86intrin.h>
 

@@ -1,9 +1,9 @@
-//===- frame/message_texts.cpp - Every text a failure prints ----*- C++ -*-===//
+//===- shared/message_texts.cpp - Every text a failure prints ---*- C++ -*-===//
 
-#include "frame/message_texts.h"
+#include "shared/message_texts.h"
 
-#include "frame/message_format.h"
 #include "platform/message_resources.h"
+#include "shared/message_format.h"
 
 namespace vexmor {
 namespace {
@@ -15,7 +15,7 @@ struct BuiltInText {
 
 constexpr BuiltInText BuiltInTexts[MessageCount] = {
 #define VEXMOR_MESSAGE(Name, Id, Text) {MessageId::Name, Text},
-#include "frame/message_texts.def"
+#include "shared/message_texts.def"
 #undef VEXMOR_MESSAGE
 };
 

@@ -1,4 +1,4 @@
-//===- frame/message_texts.h - Every text a failure prints ------*- C++ -*-===//
+//===- shared/message_texts.h - Every text a failure prints -----*- C++ -*-===//
 //
 // One table holds every message text the frame prints, each under an
 // identifier. Where the platform keeps texts outside the program (the
@@ -8,8 +8,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef VEXMOR_FRAME_MESSAGE_TEXTS_H
-#define VEXMOR_FRAME_MESSAGE_TEXTS_H
+#ifndef VEXMOR_SHARED_MESSAGE_TEXTS_H
+#define VEXMOR_SHARED_MESSAGE_TEXTS_H
 
 #include <cstdint>
 #include <string>
@@ -22,13 +22,13 @@ namespace vexmor {
 // NOLINTBEGIN(bugprone-macro-parentheses)
 enum class MessageId : std::uint16_t {
 #define VEXMOR_MESSAGE(Name, Id, Text) Name = Id,
-#include "frame/message_texts.def"
+#include "shared/message_texts.def"
 #undef VEXMOR_MESSAGE
 };
 
 inline constexpr std::uint16_t MessageCount = 0
 #define VEXMOR_MESSAGE(Name, Id, Text) +1
-#include "frame/message_texts.def"
+#include "shared/message_texts.def"
 #undef VEXMOR_MESSAGE
     ;
 // NOLINTEND(bugprone-macro-parentheses)
@@ -57,4 +57,4 @@ std::string IoErrorMessage(std::int32_t Code);
 
 } // namespace vexmor
 
-#endif // VEXMOR_FRAME_MESSAGE_TEXTS_H
+#endif // VEXMOR_SHARED_MESSAGE_TEXTS_H

@@ -1,6 +1,8 @@
-//===- frame/message_format.cpp - Filling a message's placeholders -===//
+//===- shared/message_format.cpp - Filling a message's placeholders -------===//
 
-#include "frame/message_format.h"
+#include "shared/message_format.h"
+
+#include "shared/digits.h"
 
 namespace vexmor {
 namespace {
@@ -19,18 +21,9 @@ public:
     for (char C : Text)
       Put(C);
   }
-  /// Digits of Value in Base, upper case, at least MinDigits of them.
-  void PutDigits(std::uint64_t Value, unsigned Base, int MinDigits) {
-    char Digits[64];
-    int Count = 0;
-    do {
-      Digits[Count++] = "0123456789ABCDEF"[Value % Base];
-      Value /= Base;
-    } while (Value != 0);
-    while (Count < MinDigits)
-      Digits[Count++] = '0';
-    while (Count > 0)
-      Put(Digits[--Count]);
+  void PutDigits(std::uint64_t Value, Radix Base) {
+    DigitBuffer Buffer;
+    Put(DigitText(Buffer, Value, Base));
   }
   std::size_t Finish() {
     Out[Length] = '\0';
@@ -86,17 +79,20 @@ std::size_t FormatMessageInto(char *Out, std::size_t Size,
     case 'd':
       if (Arg.K == FormatArg::Kind::Signed && Arg.Signed < 0) {
         Writer.Put('-');
-        Writer.PutDigits(0 - static_cast<std::uint64_t>(Arg.Signed), 10, 1);
+        Writer.PutDigits(0 - static_cast<std::uint64_t>(Arg.Signed),
+                         Radix::Decimal);
       } else {
-        Writer.PutDigits(AsUnsigned(Arg), 10, 1);
+        Writer.PutDigits(AsUnsigned(Arg), Radix::Decimal);
       }
       break;
     case 'x':
-      Writer.PutDigits(AsUnsigned(Arg), 16, 1);
+      Writer.PutDigits(AsUnsigned(Arg), Radix::Hexadecimal);
       break;
-    case 'p':
-      Writer.PutDigits(AsUnsigned(Arg), 16, 8);
+    case 'p': {
+      DigitBuffer Buffer;
+      Writer.Put(AddressText(Buffer, AsUnsigned(Arg)));
       break;
+    }
     }
   }
   return Writer.Finish();

@@ -1,4 +1,4 @@
-//===- frame/message_format.h - Filling a message's placeholders -*- C++ -*-=//
+//===- shared/message_format.h - Filling a message's placeholders -*- C++ -*-=//
 //
 // Message texts may come from outside the program (a language resource file
 // on Windows), so they are never handed to printf: this formatter knows four
@@ -15,8 +15,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef VEXMOR_FRAME_MESSAGE_FORMAT_H
-#define VEXMOR_FRAME_MESSAGE_FORMAT_H
+#ifndef VEXMOR_SHARED_MESSAGE_FORMAT_H
+#define VEXMOR_SHARED_MESSAGE_FORMAT_H
 
 #include <cstddef>
 #include <cstdint>
@@ -56,4 +56,4 @@ std::string FormatMessage(std::string_view Template,
 
 } // namespace vexmor
 
-#endif // VEXMOR_FRAME_MESSAGE_FORMAT_H
+#endif // VEXMOR_SHARED_MESSAGE_FORMAT_H

@@ -1,4 +1,4 @@
-//===- meter/fpu_control.h - The x87 unit's control word --------*- C++ -*-===//
+//===- x87/fpu_control.h - The x87 unit's control word ----------*- C++ -*-===//
 //
 // The figures and the number text are computed on the x87 unit in its
 // extended format. The control word loaded at start-up fixes how:
@@ -14,8 +14,13 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef VEXMOR_METER_FPU_CONTROL_H
-#define VEXMOR_METER_FPU_CONTROL_H
+#ifndef VEXMOR_X87_FPU_CONTROL_H
+#define VEXMOR_X87_FPU_CONTROL_H
+
+// Machine code for x86 only: any other processor stops the build here.
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "The x87 control word is machine code: build for x86 or x86-64"
+#endif
 
 #include <cstdint>
 
@@ -49,4 +54,4 @@ inline std::uint16_t CurrentFpuControlWord() {
 
 } // namespace vexmor
 
-#endif // VEXMOR_METER_FPU_CONTROL_H
+#endif // VEXMOR_X87_FPU_CONTROL_H

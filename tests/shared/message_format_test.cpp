@@ -1,6 +1,6 @@
-//===- tests/frame/message_format_test.cpp - Filling placeholders --------===//
+//===- tests/shared/message_format_test.cpp - Filling placeholders --------===//
 
-#include "frame/message_format.h"
+#include "shared/message_format.h"
 
 #include <gtest/gtest.h>
 

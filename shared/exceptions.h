@@ -1,4 +1,4 @@
-//===- frame/exceptions.h - The program's failure classes -------*- C++ -*-===//
+//===- shared/exceptions.h - The program's failure classes ------*- C++ -*-===//
 //
 // Every failure is an exception object with a class and a message. The
 // program's own code catches none: any exception that leaves the main block
@@ -21,8 +21,8 @@
 //
 //===----------------------------------------------------------------------===//
 
-#ifndef VEXMOR_FRAME_EXCEPTIONS_H
-#define VEXMOR_FRAME_EXCEPTIONS_H
+#ifndef VEXMOR_SHARED_EXCEPTIONS_H
+#define VEXMOR_SHARED_EXCEPTIONS_H
 
 #include "platform/processor_fault.h"
 
@@ -111,4 +111,4 @@ VEXMOR_EXCEPTION_CLASS(EExternalException, EExternal);
 
 } // namespace vexmor
 
-#endif // VEXMOR_FRAME_EXCEPTIONS_H
+#endif // VEXMOR_SHARED_EXCEPTIONS_H

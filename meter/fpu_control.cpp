@@ -1,9 +1,0 @@
-//===- meter/fpu_control.cpp - The x87 unit's control word ------*- C++ -*-===//
-
-#include "meter/fpu_control.h"
-
-namespace vexmor {
-
-std::uint16_t FpuControlWord = DefaultFpuControlWord;
-
-} // namespace vexmor
