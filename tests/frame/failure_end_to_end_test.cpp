@@ -150,6 +150,63 @@ TEST(FailureEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
   }
 }
 
+// A parent may start the program with the fault signals blocked or ignored
+// (both are inherited across exec); a blocked or ignored fault would kill
+// the process silently.
+struct InheritedSignals {
+  const char *What;
+  std::vector<int> Blocked;
+  std::vector<int> Ignored;
+};
+
+const std::vector<int> FaultSignals = {SIGSEGV, SIGFPE, SIGILL, SIGBUS};
+
+const InheritedSignals InheritedSettings[] = {
+    {"as the system sets them", {}, {}},
+    {"blocked", FaultSignals, {}},
+    {"ignored", {}, FaultSignals},
+    {"blocked and ignored", FaultSignals, FaultSignals},
+};
+
+TEST(FailureEndToEndTest, FaultsAreReportedWhateverSignalSettingsAreInherited) {
+  const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
+  const struct {
+    const char *Pass;
+    const char *ClassName;
+    const char *MessagePattern;
+    std::string Function;
+  } Cases[] = {
+      {"0", "EZeroDivide", "Floating point division by zero\\.",
+       "vexmor::AverageFigure("},
+      {"segv-read", "EAccessViolation",
+       "Access violation at address [0-9A-F]{8,16} in module "
+       "'vexmor-seam'\\. Read of address 00000010\\.",
+       Fault},
+      {"illegal", "EExternalException", "External exception 40002\\.", Fault},
+      {"bus", "EExternalException", "External exception 70002\\.",
+       "vexmor::seam::(anonymous namespace)::ReadPastEndOfFile("},
+  };
+  for (const InheritedSignals &Setting : InheritedSettings) {
+    for (const auto &Case : Cases) {
+      SCOPED_TRACE(std::string(Case.Pass) + ", fault signals " + Setting.What);
+      ChildOptions Options;
+      Options.Args = {VEXMOR_SEAM_BINARY, Case.Pass};
+      Options.BlockedSignals = Setting.Blocked;
+      Options.IgnoredSignals = Setting.Ignored;
+      const ChildResult Run = RunChild(Options);
+      EXPECT_EQ(Run.Stdout, StartUpLines);
+      const auto Parsed = ParseReport(Run.Stderr);
+      ASSERT_TRUE(Parsed) << "signal " << Run.Signal << ", stderr "
+                          << Run.Stderr;
+      EXPECT_TRUE(
+          std::regex_match(Parsed->Message, std::regex(Case.MessagePattern)))
+          << Parsed->Message;
+      ExpectReport(Run, VEXMOR_SEAM_BINARY, Case.ClassName, Parsed->Message,
+                   Case.Function);
+    }
+  }
+}
+
 TEST(FailureEndToEndTest, RunningOutOfMemoryRaisesTheObjectMadeInAdvance) {
   const ChildResult Run = RunSeam({"oom:200000001"});
   EXPECT_EQ(Run.Stdout, StartUpLines);
@@ -166,17 +223,22 @@ TEST(FailureEndToEndTest, AFailedHandOverInTheReportReplacesTheReport) {
 }
 
 TEST(FailureEndToEndTest, AStartUpFailureEndsWithTheRuntimeErrorLine) {
-  ChildOptions Options;
-  Options.Args = {VEXMOR_BINARY};
-  Options.DisableTimeStampCounter = true;
-  const ChildResult Run = RunChild(Options);
-  EXPECT_EQ(Run.Stderr, "");
-  EXPECT_EQ(Run.Signal, 0);
-  // A privileged instruction while calibrating: runtime error 218.
-  EXPECT_EQ(Run.ExitCode, 218);
-  static const std::regex Line(
-      std::string("Runtime error 218 at [0-9A-F]{8,16}") + '\0' + "\r\n");
-  EXPECT_TRUE(std::regex_match(Run.Stdout, Line)) << Run.Stdout;
+  for (const InheritedSignals &Setting : InheritedSettings) {
+    SCOPED_TRACE(std::string("fault signals ") + Setting.What);
+    ChildOptions Options;
+    Options.Args = {VEXMOR_BINARY};
+    Options.DisableTimeStampCounter = true;
+    Options.BlockedSignals = Setting.Blocked;
+    Options.IgnoredSignals = Setting.Ignored;
+    const ChildResult Run = RunChild(Options);
+    EXPECT_EQ(Run.Stderr, "");
+    EXPECT_EQ(Run.Signal, 0);
+    // A privileged instruction while calibrating: runtime error 218.
+    EXPECT_EQ(Run.ExitCode, 218);
+    static const std::regex Line(
+        std::string("Runtime error 218 at [0-9A-F]{8,16}") + '\0' + "\r\n");
+    EXPECT_TRUE(std::regex_match(Run.Stdout, Line)) << Run.Stdout;
+  }
 }
 
 TEST(FailureEndToEndTest, SignalsFromOutsideEndTheProcessSilently) {

@@ -8,6 +8,9 @@
 #include <charconv>
 #include <string_view>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <sys/mman.h>
+#endif
 
 namespace vexmor {
 namespace seam {
@@ -36,10 +39,15 @@ std::optional<PassAction> ParseFault(std::string_view Arg) {
       {"int-div", PassAction::IntDivide},
       {"privileged", PassAction::Privileged},
       {"stack", PassAction::StackOverflow},
+      {"illegal", PassAction::Illegal},
   };
   for (const auto &Fault : Faults)
     if (Arg == Fault.Name)
       return Fault.Action;
+#if !defined(_WIN32)
+  if (Arg == "bus")
+    return PassAction::BusError;
+#endif
   return std::nullopt;
 }
 
@@ -74,6 +82,19 @@ volatile std::uintptr_t UnmappedAddress = 0x10;
   return Recurse(Depth + 1) + Page[0];
 }
 
+/// A page mapped from an empty file: reading it is a bus error.
+[[gnu::noinline]] std::int64_t ReadPastEndOfFile() {
+#if defined(_WIN32)
+  return 0;
+#else
+  const int Fd = memfd_create("vexmor-seam-empty", 0);
+  void *Page = mmap(nullptr, 4096, PROT_READ, MAP_SHARED, Fd, 0);
+  if (Page == MAP_FAILED)
+    return 0;
+  return *static_cast<volatile const char *>(Page);
+#endif
+}
+
 [[gnu::noinline]] std::int64_t RunFault(PassAction Action) {
   volatile int *const Unmapped =
       reinterpret_cast<volatile int *>(UnmappedAddress);
@@ -95,6 +116,11 @@ volatile std::uintptr_t UnmappedAddress = 0x10;
     return 0;
   case PassAction::StackOverflow:
     return Recurse(0);
+  case PassAction::Illegal:
+    __asm__ volatile("ud2");
+    return 0;
+  case PassAction::BusError:
+    return ReadPastEndOfFile();
   case PassAction::Count:
   case PassAction::OutOfMemory:
   case PassAction::Wait:

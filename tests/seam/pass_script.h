@@ -17,6 +17,8 @@
 //   int-div      TimerStop divides an integer by zero
 //   privileged   TimerStop executes a privileged instruction (hlt)
 //   stack        TimerStop recurses until the stack overflows
+//   illegal      TimerStop executes an undefined instruction (ud2)
+//   bus          TimerStop reads a mapped file past its end (POSIX only)
 //   oom:N        every allocation fails from now on; TimerStop returns N
 //   wait:N       TimerStop waits for a byte (or the end) on standard input,
 //                then returns N: the test sees what was written before
@@ -45,6 +47,8 @@ enum class PassAction {
   IntDivide,
   Privileged,
   StackOverflow,
+  Illegal,
+  BusError,
   OutOfMemory,
   Wait,
 };

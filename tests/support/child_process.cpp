@@ -74,6 +74,13 @@ private:
     break;
   }
   dup2(Options.StderrToStdout ? OutFd : ErrFd, 2);
+  sigset_t Blocked;
+  sigemptyset(&Blocked);
+  for (const int Signal : Options.BlockedSignals)
+    sigaddset(&Blocked, Signal);
+  sigprocmask(SIG_BLOCK, &Blocked, nullptr);
+  for (const int Signal : Options.IgnoredSignals)
+    signal(Signal, SIG_IGN);
   for (const auto &[Name, Value] : Options.Environment)
     setenv(Name.c_str(), Value.c_str(), 1);
   // The dynamic loader reads the counter too, so it is barred only once the

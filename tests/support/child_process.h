@@ -58,6 +58,11 @@ struct ChildOptions {
   /// Once loaded, the child may not read the time-stamp counter (RDTSC
   /// faults).
   bool DisableTimeStampCounter = false;
+  /// Signals the child starts with blocked, and with their disposition
+  /// SIG_IGN: both are inherited across exec, as from a wrapper that set
+  /// them.
+  std::vector<int> BlockedSignals;
+  std::vector<int> IgnoredSignals;
   /// Variables set in the child's environment, over those it inherits.
   std::vector<std::pair<std::string, std::string>> Environment;
   /// Called whenever standard output has grown (for a file, polled).
