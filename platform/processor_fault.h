@@ -63,8 +63,8 @@ using FaultHandler = void (*)(const ProcessorFault &Fault);
 /// set for the calling thread, and the main stack's limits are taken as they
 /// are now. Whatever mask and handling of the fault signals the process
 /// inherited, faults are delivered from then on. A fault while the handler
-/// runs, a handler that returns, and a
-/// fault signal sent by another process get the system's default action.
+/// runs, a handler that returns, and a fault signal sent by another process
+/// get the system's default action.
 void InstallFaultHandler(FaultHandler Handler);
 
 /// Gives the faults back to the platform's default handling.
