@@ -10,10 +10,13 @@
 #include "support/child_process.h"
 #include "support/report_patterns.h"
 #include "support/symbols.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <regex>
 #include <string>
 
@@ -205,6 +208,49 @@ TEST(FailureEndToEndTest, FaultsAreReportedWhateverSignalSettingsAreInherited) {
                    Case.Function);
     }
   }
+}
+
+TEST(FailureEndToEndTest, AReportNamesTheExecutableAfterItsFileIsRemoved) {
+  TemporaryFolder Folder("vexmor-deleted");
+  ASSERT_FALSE(Folder.Path.empty());
+  const std::string Gone = Folder.Path + "/gone";
+  std::filesystem::copy_file(VEXMOR_SEAM_BINARY, Gone);
+  // The seam waits in its first pass until the file is gone; the second
+  // pass divides by zero.
+  ChildOptions Options;
+  Options.Args = {Gone, "wait:200000000", "0"};
+  Options.Stdout = OutputTarget::Terminal;
+  Options.HoldStdin = true;
+  Options.Deadline = std::chrono::seconds(10);
+  bool Removed = false;
+  Options.Watch = [&](ChildControl &Child) {
+    if (!Removed && StartUpLinesEnd(Child.Output()) != std::string::npos) {
+      Removed = std::filesystem::remove(Gone);
+      Child.Feed("x");
+    }
+  };
+  const ChildResult Run = RunChild(Options);
+  ASSERT_TRUE(Removed) << "the start-up lines never came: " << Run.Stdout;
+  EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
+  EXPECT_EQ(Run.ExitCode, 1);
+  const auto Parsed = ParseReport(Run.Stderr);
+  ASSERT_TRUE(Parsed) << Run.Stderr;
+  EXPECT_EQ(Parsed->Module, "gone");
+  EXPECT_EQ(Parsed->ClassName, "EZeroDivide");
+}
+
+TEST(FailureEndToEndTest, AFileNamedLikeARemovedOneKeepsItsWholeName) {
+  TemporaryFolder Folder("vexmor-deleted");
+  ASSERT_FALSE(Folder.Path.empty());
+  const std::string Kept = Folder.Path + "/kept (deleted)";
+  std::filesystem::copy_file(VEXMOR_SEAM_BINARY, Kept);
+  const ChildResult Run = RunChild({Kept, "0"});
+  EXPECT_EQ(Run.ExitCode, 1);
+  EXPECT_EQ(Run.Stdout, StartUpLines);
+  static const std::regex Report("Exception EZeroDivide in module kept "
+                                 "\\(deleted\\) at [0-9A-F]{8}\\.\r\n"
+                                 "Floating point division by zero\\.\r\n\r\n");
+  EXPECT_TRUE(std::regex_match(Run.Stderr, Report)) << Run.Stderr;
 }
 
 TEST(FailureEndToEndTest, RunningOutOfMemoryRaisesTheObjectMadeInAdvance) {
