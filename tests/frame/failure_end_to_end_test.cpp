@@ -61,18 +61,26 @@ TEST(FailureEndToEndTest, UnusableStandardOutputEndsWithAnOutputError) {
     OutputTarget Target;
     const char *Message;
     const char *Function;
+    std::vector<int> Blocked = {};
   } Cases[] = {
       {OutputTarget::Closed, "I/O error 105.", "vexmor::WriteBanner()"},
       {OutputTarget::DevFull, "I/O error 28.", "vexmor::WriteBanner()"},
       // The status line's trailer is still held after its block failed, so
       // the report's own hand-over fails too and replaces the first report.
       {OutputTarget::ReaderGone, "I/O error 32.", "vexmor::FailureReport("},
+      // Started with SIGPIPE blocked, the same: the write's own signal is
+      // taken whatever the mask.
+      {OutputTarget::ReaderGone,
+       "I/O error 32.",
+       "vexmor::FailureReport(",
+       {SIGPIPE}},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Message);
     ChildOptions Options;
     Options.Args = {VEXMOR_BINARY};
     Options.Stdout = Case.Target;
+    Options.BlockedSignals = Case.Blocked;
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Stdout, "");
     ExpectReport(Run, VEXMOR_BINARY, "EInOutError", Case.Message,
@@ -288,7 +296,9 @@ TEST(FailureEndToEndTest, AStartUpFailureEndsWithTheRuntimeErrorLine) {
 }
 
 TEST(FailureEndToEndTest, SignalsFromOutsideEndTheProcessSilently) {
-  for (int Signal : {SIGINT, SIGTERM, SIGHUP}) {
+  // SIGPIPE too: only the one the program's own write raises is an
+  // output error.
+  for (int Signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(Signal);
     ChildOptions Options;
     Options.Args = {VEXMOR_BINARY};
