@@ -268,6 +268,20 @@ TEST(FailureEndToEndTest, RunningOutOfMemoryRaisesTheObjectMadeInAdvance) {
                "operator new(");
 }
 
+TEST(FailureEndToEndTest, ARealAllocationFailureNamesTheProgram) {
+  // The real program and its own operator new over a C library allocator
+  // that fails once the banner is out: the first pass's figures cannot be
+  // made. The C++ runtime is part of the program, so the report names it.
+  ChildOptions Options;
+  Options.Args = {VEXMOR_BINARY};
+  Options.Stdout = OutputTarget::Terminal;
+  Options.AllocationsAfterOutput = 0;
+  const ChildResult Run = RunChild(Options);
+  EXPECT_EQ(StartUpLinesEnd(Run.Stdout), Run.Stdout.size()) << Run.Stdout;
+  ExpectReport(Run, VEXMOR_BINARY, "EOutOfMemory", "Out of memory.",
+               "operator new(unsigned long)");
+}
+
 TEST(FailureEndToEndTest, AFailedHandOverInTheReportReplacesTheReport) {
   // Zero divisor first; the report's hand-over of the held start-up lines
   // then fails, and only that failure is reported.

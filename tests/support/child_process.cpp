@@ -87,6 +87,11 @@ private:
   // program is loaded, by a preloaded library.
   if (Options.DisableTimeStampCounter)
     setenv("LD_PRELOAD", VEXMOR_DISABLE_TSC_PRELOAD, 1);
+  if (Options.AllocationsAfterOutput >= 0) {
+    setenv("LD_PRELOAD", VEXMOR_EXHAUSTED_MEMORY_PRELOAD, 1);
+    setenv("VEXMOR_ALLOCATIONS_LEFT",
+           std::to_string(Options.AllocationsAfterOutput).c_str(), 1);
+  }
   execv(Argv[0], Argv.data());
   _exit(127);
 }
