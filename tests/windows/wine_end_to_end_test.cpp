@@ -315,6 +315,48 @@ TEST(WineEndToEndTest, ALanguageResourceFileReplacesTheMessages) {
   }
 }
 
+TEST(WineEndToEndTest, AProgramPathLongerThanMaxPathStillNamesTheFile) {
+  // Two folders of 120 characters put the programs' Windows paths past
+  // MAX_PATH (260), where a path asked for in a MAX_PATH buffer is cut.
+  namespace fs = std::filesystem;
+  const TemporaryFolder Top("vexmor-wine");
+  const std::string Folder =
+      Top.Path + "/" + std::string(120, 'd') + "/" + std::string(120, 'e');
+  fs::create_directories(Folder);
+  const std::string LongSeam = Folder + "/" + FileName(Seam);
+  const std::string LongVexmor = Folder + "/" + FileName(Vexmor);
+  fs::copy_file(Seam, LongSeam);
+  fs::copy_file(Vexmor, LongVexmor);
+  ASSERT_GT(WindowsPath(LongSeam).size(), 260u);
+
+  // The real program: the report names vexmor.exe.
+  const ChildResult Full =
+      RunChild(WineOptions({LongVexmor}, OutputTarget::DevFull));
+  EXPECT_EQ(Full.Stdout, "");
+  ExpectReport(Full, Vexmor, "EInOutError", "I/O error 112.",
+               "vexmor::WriteBanner()");
+
+  // The seam with a language file found by the same long path: English is
+  // ENU.
+  fs::copy_file(VEXMOR_WINDOWS_MARKED_MESSAGES, Folder + "/vexmor-seam.ENU");
+  const ChildResult Run = RunChild(WineOptions({LongSeam, "0"}));
+  const std::string MarkPattern = "\\[\x9A"
+                                  "bersetzt\\] ";
+  EXPECT_EQ(Run.Stdout, StartUpLines);
+  EXPECT_EQ(Run.ExitCode, 1);
+  std::smatch Match;
+  const std::regex Report(MarkPattern +
+                          "Exception EZeroDivide in module "
+                          "vexmor-seam\\.exe at ([0-9A-F]{8})\\.\r\n" +
+                          MarkPattern +
+                          "Floating point division by zero\\.\r\n\r\n");
+  ASSERT_TRUE(std::regex_match(Run.Stderr, Match, Report)) << Run.Stderr;
+  const auto Range =
+      FindImageFunction(VEXMOR_MINGW_NM, Seam, "vexmor::AverageFigure(");
+  ASSERT_TRUE(Range);
+  EXPECT_TRUE(Range->Contains(std::stoull(Match[1], nullptr, 16))) << Match[1];
+}
+
 TEST(WineEndToEndTest, AnOverrideInTheRegistryNamesTheLanguageFile) {
   // The value named by the executable's path, under the first locale
   // override key.
