@@ -29,6 +29,23 @@ bool ParseInt64(std::string_view Text, std::int64_t &Value) {
   return Ec == std::errc() && Ptr == End && !Text.empty();
 }
 
+/// TYPE:SUBTYPE, both hexadecimal.
+std::optional<KeyboardType> ParseKeyboard(std::string_view Text) {
+  const auto Colon = Text.find(':');
+  if (Colon == std::string_view::npos)
+    return std::nullopt;
+  KeyboardType Parsed;
+  const auto ParseHex = [](std::string_view Digits, int &Value) {
+    const char *End = Digits.data() + Digits.size();
+    auto [Ptr, Ec] = std::from_chars(Digits.data(), End, Value, 16);
+    return Ec == std::errc() && Ptr == End && !Digits.empty();
+  };
+  if (!ParseHex(Text.substr(0, Colon), Parsed.Type) ||
+      !ParseHex(Text.substr(Colon + 1), Parsed.Subtype))
+    return std::nullopt;
+  return Parsed;
+}
+
 std::optional<PassAction> ParseFault(std::string_view Arg) {
   constexpr struct {
     std::string_view Name;
@@ -136,6 +153,7 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
   PassScript Parsed;
   constexpr std::string_view CorrectionFlag = "--correction=";
   constexpr std::string_view CalibrationFaultFlag = "--calibration-fault=";
+  constexpr std::string_view KeyboardFlag = "--keyboard=";
   for (int I = 1; I < Argc; ++I) {
     std::string_view Arg = Argv[I];
     if (Arg.starts_with(CorrectionFlag)) {
@@ -150,6 +168,14 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
           ParseFault(Arg.substr(CalibrationFaultFlag.size()));
       if (!Parsed.CalibrationFault) {
         Error = "bad calibration fault: " + std::string(Arg);
+        return std::nullopt;
+      }
+      continue;
+    }
+    if (Arg.starts_with(KeyboardFlag)) {
+      Parsed.Keyboard = ParseKeyboard(Arg.substr(KeyboardFlag.size()));
+      if (!Parsed.Keyboard) {
+        Error = "bad keyboard: " + std::string(Arg);
         return std::nullopt;
       }
       continue;

@@ -357,6 +357,63 @@ TEST(WineEndToEndTest, AProgramPathLongerThanMaxPathStillNamesTheFile) {
   EXPECT_TRUE(Range->Contains(std::stoull(Match[1], nullptr, 16))) << Match[1];
 }
 
+TEST(WineEndToEndTest, FpuMaskValueReplacesTheMasksOnQualifyingMachines) {
+  // The seam stands in for the keyboard type (Wine's own is 4). Where the
+  // value is read, 0x3F masks a zero divide: the pass of 0 prints infinity
+  // and the next pass's fault ends the run. Elsewhere the pass of 0 traps.
+  const std::string Key = "HKLM\\Software\\Vexmor";
+  const struct {
+    const char *Keyboard;
+    const char *Type;
+    const char *Data;
+    bool Read;
+  } Cases[] = {
+      {nullptr, "REG_DWORD", "0x3F", false},
+      {"7:0D01", "REG_DWORD", "0x3F", true},
+      {"7:04FF", "REG_DWORD", "0x3F", true},
+      {"7:0101", "REG_DWORD", "0x3F", false},
+      {"7:0E01", "REG_DWORD", "0x3F", false},
+      {"4:0D01", "REG_DWORD", "0x3F", false},
+      // Only the low six bits count: zero divide unmasked.
+      {"7:0D01", "REG_DWORD", "0xFFFFFF3B", false},
+      {"7:0D01", "REG_BINARY", "3f000000", true},
+      {"7:0D01", "REG_BINARY", "3f00000000000000", false},
+      {"7:0D01", "REG_BINARY", "3f00", false},
+      // Four bytes, 0x3F each, but not a number.
+      {"7:0D01", "REG_SZ", "???", false},
+      {"7:0D01", nullptr, nullptr, false},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(std::string(Case.Keyboard ? Case.Keyboard : "Wine's") + " " +
+                 (Case.Type ? Case.Type : "no value") + " " +
+                 (Case.Data ? Case.Data : ""));
+    if (Case.Type) {
+      const ChildResult Added =
+          RunChild(WineOptions({"reg", "add", Key, "/v", "FPUMaskValue", "/t",
+                                Case.Type, "/d", Case.Data, "/f"}));
+      ASSERT_EQ(Added.ExitCode, 0) << Added.Stdout << Added.Stderr;
+    }
+    std::vector<std::string> Program = {Seam};
+    if (Case.Keyboard)
+      Program.push_back(std::string("--keyboard=") + Case.Keyboard);
+    Program.insert(Program.end(), {"0", "segv-read"});
+    const ChildResult Run = RunChild(WineOptions(Program));
+    RunChild(WineOptions({"reg", "delete", Key, "/v", "FPUMaskValue", "/f"}));
+    if (Case.Read) {
+      EXPECT_EQ(Run.Stdout,
+                StartUpLines + "Current: INF Inst_takt: INFcycl 6   \r");
+      const auto Parsed = ParseReport(Run.Stderr);
+      ASSERT_TRUE(Parsed) << Run.Stderr;
+      ExpectReport(Run, Seam, "EAccessViolation", Parsed->Message,
+                   "vexmor::seam::(anonymous namespace)::RunFault(");
+    } else {
+      EXPECT_EQ(Run.Stdout, StartUpLines);
+      ExpectReport(Run, Seam, "EZeroDivide", "Floating point division by zero.",
+                   "vexmor::AverageFigure(");
+    }
+  }
+}
+
 TEST(WineEndToEndTest, AnOverrideInTheRegistryNamesTheLanguageFile) {
   // The value named by the executable's path, under the first locale
   // override key.
