@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -411,6 +413,72 @@ TEST(WineEndToEndTest, FpuMaskValueReplacesTheMasksOnQualifyingMachines) {
       ExpectReport(Run, Seam, "EZeroDivide", "Floating point division by zero.",
                    "vexmor::AverageFigure(");
     }
+  }
+}
+
+std::string ReadBytes(const std::string &Path) {
+  std::ifstream In(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+TEST(WineEndToEndTest, AMalformedLanguageFileNeverStopsTheReport) {
+  // Each file lies beside both programs as their English language file
+  // (ENU). Where it holds no usable text, the built-in text is reported.
+  const std::string Marked = ReadBytes(VEXMOR_WINDOWS_MARKED_MESSAGES);
+  ASSERT_GT(Marked.size(), 1024u);
+  const std::string MarkPattern = "\\[\x9A"
+                                  "bersetzt\\] ";
+  const struct {
+    const char *Name;
+    std::string Bytes;
+    bool MarkedTemplate;
+    std::string IoErrorMessage;
+  } Cases[] = {
+      {"empty", "", false, "I/O error 112\\."},
+      {"not a DLL", "This is not a DLL.\r\n", false, "I/O error 112\\."},
+      {"cut inside the headers", Marked.substr(0, 300), false,
+       "I/O error 112\\."},
+      // The template lies in the first half, the other texts past the cut.
+      {"cut in half", Marked.substr(0, Marked.size() / 2), true,
+       "I/O error 112\\."},
+      {"no string table", ReadBytes(VEXMOR_WINDOWS_NO_STRING_TABLE), false,
+       "I/O error 112\\."},
+      // The template and the I/O error text are the file's; the zero divide
+      // text is missing from it. The I/O error text's second and third
+      // placeholders have no argument, %q is no placeholder, and the
+      // trailing % stands as it is.
+      {"some texts missing", ReadBytes(VEXMOR_WINDOWS_PARTIAL_MESSAGES), true,
+       MarkPattern + "I/O error 112   %q %\\."},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const TemporaryFolder Folder("vexmor-wine");
+    const std::string Program = Folder.Path + "/" + FileName(Seam);
+    const std::string Real = Folder.Path + "/" + FileName(Vexmor);
+    std::filesystem::copy_file(Seam, Program);
+    std::filesystem::copy_file(Vexmor, Real);
+    for (const char *Name : {"/vexmor-seam.ENU", "/vexmor.ENU"})
+      std::ofstream(Folder.Path + Name, std::ios::binary) << Case.Bytes;
+    const std::string Template = Case.MarkedTemplate ? MarkPattern : "";
+
+    const ChildResult Zero = RunChild(WineOptions({Program, "0"}));
+    EXPECT_EQ(Zero.Stdout, StartUpLines);
+    EXPECT_EQ(Zero.ExitCode, 1);
+    const std::regex ZeroReport(
+        Template +
+        "Exception EZeroDivide in module vexmor-seam\\.exe at [0-9A-F]{8}"
+        "\\.\r\nFloating point division by zero\\.\r\n\r\n");
+    EXPECT_TRUE(std::regex_match(Zero.Stderr, ZeroReport)) << Zero.Stderr;
+
+    const ChildResult Full =
+        RunChild(WineOptions({Real}, OutputTarget::DevFull));
+    EXPECT_EQ(Full.Stdout, "");
+    EXPECT_EQ(Full.ExitCode, 1);
+    const std::regex FullReport(
+        Template +
+        "Exception EInOutError in module vexmor\\.exe at [0-9A-F]{8}\\.\r\n" +
+        Case.IoErrorMessage + "\r\n\r\n");
+    EXPECT_TRUE(std::regex_match(Full.Stderr, FullReport)) << Full.Stderr;
   }
 }
 
