@@ -12,7 +12,8 @@ namespace vexmor {
 [[noreturn]] void EndProcess(std::uint32_t ExitCode);
 
 /// Makes a write to a pipe whose reader has gone fail with an error code
-/// instead of ending the process, where the system would end it.
+/// instead of ending the process, where the system would end it. The same
+/// signal sent from outside still ends the process.
 void KeepProcessOnBrokenPipe();
 
 } // namespace vexmor

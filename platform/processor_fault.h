@@ -61,8 +61,10 @@ using FaultHandler = void (*)(const ProcessorFault &Fault);
 /// Starts delivering processor faults to Handler. Call it on the thread
 /// whose faults are to be handled: on POSIX the stack the handler runs on is
 /// set for the calling thread, and the main stack's limits are taken as they
-/// are now. A fault while the handler runs, a handler that returns, and a
-/// fault signal sent by another process get the system's default action.
+/// are now. Whatever mask and handling of the fault signals the process
+/// inherited, faults are delivered from then on. A fault while the handler
+/// runs, a handler that returns, and a fault signal sent by another process
+/// get the system's default action.
 void InstallFaultHandler(FaultHandler Handler);
 
 /// Gives the faults back to the platform's default handling.

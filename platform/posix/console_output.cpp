@@ -3,6 +3,8 @@
 #include "platform/console_output.h"
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +17,24 @@ OutputHandle OpenDescriptorOrInvalid(int Fd) {
 }
 
 int Descriptor(OutputHandle Handle) { return static_cast<int>(Handle); }
+
+// write(2) may take only part of a block (a pipe with little room, a signal),
+// where the Windows call this stands for writes all or fails; so go on with
+// the rest until all is written or an error comes.
+std::int32_t WriteAll(int Fd, const char *Bytes, std::uint32_t Count) {
+  std::uint32_t Done = 0;
+  while (Done < Count) {
+    const ssize_t Written = write(Fd, Bytes + Done, Count - Done);
+    if (Written < 0 && errno == EINTR)
+      continue;
+    if (Written < 0)
+      return errno;
+    if (Written == 0) // no progress and no error: do not spin
+      return EIO;
+    Done += static_cast<std::uint32_t>(Written);
+  }
+  return 0;
+}
 
 } // namespace
 
@@ -37,24 +57,29 @@ HandleKind QueryHandleKind(OutputHandle Handle) {
   return HandleKind::Disk;
 }
 
-// write(2) may take only part of a block (a pipe with little room, a signal),
-// where the Windows call this stands for writes all or fails; so go on with
-// the rest until all is written or an error comes.
+// A write to a pipe whose reader has gone raises SIGPIPE, whose default
+// action ends the process; the program wants the write's EPIPE instead.
+// Ignoring SIGPIPE would also ignore one sent from outside, which is to stop
+// the program like any other signal; so SIGPIPE is blocked only while
+// writing, and the one a failed write raised is taken before it is
+// unblocked. One sent from outside meanwhile stays pending and ends the
+// process once unblocked (unless the write failed with EPIPE too: then the
+// two are one).
 std::int32_t WriteToHandle(OutputHandle Handle, const char *Bytes,
                            std::uint32_t Count) {
-  std::uint32_t Done = 0;
-  while (Done < Count) {
-    const ssize_t Written =
-        write(Descriptor(Handle), Bytes + Done, Count - Done);
-    if (Written < 0 && errno == EINTR)
-      continue;
-    if (Written < 0)
-      return errno;
-    if (Written == 0) // no progress and no error: do not spin
-      return EIO;
-    Done += static_cast<std::uint32_t>(Written);
+  sigset_t BrokenPipe;
+  sigemptyset(&BrokenPipe);
+  sigaddset(&BrokenPipe, SIGPIPE);
+  sigset_t Previous;
+  pthread_sigmask(SIG_BLOCK, &BrokenPipe, &Previous);
+  const std::int32_t Error = WriteAll(Descriptor(Handle), Bytes, Count);
+  if (Error == EPIPE) {
+    const timespec NoWait{};
+    while (sigtimedwait(&BrokenPipe, nullptr, &NoWait) < 0 && errno == EINTR) {
+    }
   }
-  return 0;
+  pthread_sigmask(SIG_SETMASK, &Previous, nullptr);
+  return Error;
 }
 
 void CloseOutputHandle(OutputHandle Handle) { close(Descriptor(Handle)); }

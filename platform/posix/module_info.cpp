@@ -14,6 +14,7 @@
 #include <cstring>
 #include <link.h>
 #include <sys/auxv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vexmor {
@@ -28,12 +29,29 @@ void SetFileName(const char *Path, ModuleInfo &Module) {
   Module.FileName[Length] = '\0';
 }
 
+/// The kernel names an executable whose file has been removed by its last
+/// path with " (deleted)" after it; that is no part of the file's name,
+/// unless a file of that very name is the executable.
+void DropDeletedMark(char *Path, std::size_t Length) {
+  static constexpr char Mark[] = " (deleted)";
+  constexpr std::size_t MarkLength = sizeof Mark - 1;
+  if (Length < MarkLength || std::strcmp(Path + Length - MarkLength, Mark) != 0)
+    return;
+  struct stat Named {};
+  struct stat Running {};
+  if (stat(Path, &Named) == 0 && stat("/proc/self/exe", &Running) == 0 &&
+      Named.st_dev == Running.st_dev && Named.st_ino == Running.st_ino)
+    return;
+  Path[Length - MarkLength] = '\0';
+}
+
 /// The loader gives the executable no name; the kernel knows its file.
 void SetExecutableFileName(ModuleInfo &Module) {
   char Path[PATH_MAX];
   const ssize_t Length = readlink("/proc/self/exe", Path, sizeof Path - 1);
   if (Length > 0) {
     Path[Length] = '\0';
+    DropDeletedMark(Path, static_cast<std::size_t>(Length));
     SetFileName(Path, Module);
     return;
   }

@@ -2,18 +2,15 @@
 
 #include "platform/process_control.h"
 
-#include <csignal>
 #include <unistd.h>
 
 namespace vexmor {
 
 void EndProcess(std::uint32_t ExitCode) { _exit(static_cast<int>(ExitCode)); }
 
-void KeepProcessOnBrokenPipe() {
-  struct sigaction Ignore = {};
-  Ignore.sa_handler = SIG_IGN;
-  sigemptyset(&Ignore.sa_mask);
-  sigaction(SIGPIPE, &Ignore, nullptr);
-}
+// Nothing to set for the whole process: WriteToHandle holds back the SIGPIPE
+// of its own write only, so that one sent from outside still ends the
+// program.
+void KeepProcessOnBrokenPipe() {}
 
 } // namespace vexmor

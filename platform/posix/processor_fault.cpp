@@ -13,7 +13,8 @@
 // - the signal mask: delivery adds the signal itself (SA_NODEFER prevents
 //   that) and sa_mask (left empty), so the faulting code's mask stays in
 //   force and the next fault is delivered again; a blocked fault signal
-//   would kill the process instead;
+//   would kill the process instead, so installing unblocks them (a parent
+//   may have started the program with them blocked: the mask is inherited);
 // - the alternate stack: the kernel treats it as in use only while the
 //   stack pointer lies in it, so once the exception has left it, the next
 //   fault finds it free;
@@ -404,8 +405,14 @@ void InstallFaultHandler(FaultHandler Handler) {
   Action.sa_sigaction = OnFaultSignal;
   Action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
   sigemptyset(&Action.sa_mask);
-  for (const int Signal : FaultSignals)
+  sigset_t Unblock;
+  sigemptyset(&Unblock);
+  for (const int Signal : FaultSignals) {
+    // Replaces whatever disposition was inherited, SIG_IGN included.
     sigaction(Signal, &Action, nullptr);
+    sigaddset(&Unblock, Signal);
+  }
+  sigprocmask(SIG_UNBLOCK, &Unblock, nullptr);
 }
 
 void RemoveFaultHandler() {

@@ -81,17 +81,41 @@ std::optional<std::string> OverrideCode(const std::string &ExecutablePath) {
   return std::nullopt;
 }
 
-/// The executable's full path with long names, or nothing.
+// The longest path the system has: 32767 characters and the zero.
+constexpr DWORD LongestPath = 32768;
+
+/// The executable's full path with long names, or nothing. The path may be
+/// longer than MAX_PATH: GetModuleFileNameA cuts one that does not fit and
+/// fills the buffer, so a full buffer is asked for again, larger.
 std::optional<std::string> ExecutablePath() {
-  char Path[MAX_PATH];
-  const DWORD Length = GetModuleFileNameA(nullptr, Path, sizeof Path);
-  if (Length == 0 || Length >= sizeof Path)
-    return std::nullopt;
-  char Long[MAX_PATH];
-  const DWORD LongLength = GetLongPathNameA(Path, Long, sizeof Long);
-  if (LongLength > 0 && LongLength < sizeof Long)
-    return std::string(Long, LongLength);
-  return std::string(Path, Length);
+  std::string Path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD Size = static_cast<DWORD>(Path.size());
+    const DWORD Length = GetModuleFileNameA(nullptr, Path.data(), Size);
+    if (Length == 0)
+      return std::nullopt;
+    if (Length < Size) {
+      Path.resize(Length);
+      break;
+    }
+    if (Size >= LongestPath)
+      return std::nullopt;
+    Path.resize(std::min<std::size_t>(Path.size() * 2, LongestPath));
+  }
+  // With too small a buffer, GetLongPathNameA gives the size it needs.
+  std::string Long(Path.size() + 1, '\0');
+  DWORD LongLength = GetLongPathNameA(Path.c_str(), Long.data(),
+                                      static_cast<DWORD>(Long.size()));
+  if (LongLength >= Long.size()) {
+    Long.resize(LongLength);
+    LongLength = GetLongPathNameA(Path.c_str(), Long.data(),
+                                  static_cast<DWORD>(Long.size()));
+  }
+  if (LongLength > 0 && LongLength < Long.size()) {
+    Long.resize(LongLength);
+    return Long;
+  }
+  return Path;
 }
 
 std::optional<std::string> AbbreviatedLanguageName() {
@@ -102,8 +126,47 @@ std::optional<std::string> AbbreviatedLanguageName() {
   return std::string(Name);
 }
 
+/// The ANSI calls take no path of MAX_PATH characters or more; the wide ones
+/// do, given an extended-length path (\\?\ before a full path).
+std::wstring ExtendedLengthPath(const std::string &Path) {
+  std::string Extended;
+  if (Path.rfind("\\\\?\\", 0) == 0)
+    Extended = Path;
+  else if (Path.rfind("\\\\", 0) == 0) // \\server\share\...
+    Extended = "\\\\?\\UNC\\" + Path.substr(2);
+  else
+    Extended = "\\\\?\\" + Path;
+  const int Count =
+      MultiByteToWideChar(CP_ACP, 0, Extended.c_str(), -1, nullptr, 0);
+  if (Count <= 0)
+    return {};
+  std::wstring Wide(static_cast<std::size_t>(Count), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, Extended.c_str(), -1, Wide.data(), Count);
+  Wide.resize(static_cast<std::size_t>(Count - 1));
+  return Wide;
+}
+
 HMODULE LoadAsData(const std::string &Path) {
-  return LoadLibraryExA(Path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (Path.size() < MAX_PATH)
+    return LoadLibraryExA(Path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const std::wstring Wide = ExtendedLengthPath(Path);
+  if (Wide.empty())
+    return nullptr;
+  if (const HMODULE File =
+          LoadLibraryExW(Wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
+    return File;
+  // Some loaders (Wine's) look a data file up in a buffer of MAX_PATH
+  // characters whatever the path: its short form may fit.
+  const DWORD ShortSize = GetShortPathNameW(Wide.c_str(), nullptr, 0);
+  if (ShortSize == 0)
+    return nullptr;
+  std::wstring Short(ShortSize, L'\0');
+  const DWORD ShortLength =
+      GetShortPathNameW(Wide.c_str(), Short.data(), ShortSize);
+  if (ShortLength == 0 || ShortLength >= ShortSize)
+    return nullptr;
+  Short.resize(ShortLength);
+  return LoadLibraryExW(Short.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
 HMODULE FindLanguageFile() {

@@ -17,14 +17,29 @@
 namespace vexmor {
 namespace {
 
+// A path may be longer than MAX_PATH, and GetModuleFileNameA cuts one that
+// does not fit from the end, file name first. So a path that fills a
+// MAX_PATH buffer is asked for again with room for the longest path the
+// system has (32767 characters), in static storage: the report may run on a
+// small stack.
+constexpr DWORD LongestPath = 32768;
+char LongPath[LongestPath];
+
 /// The module's file name and load address; nothing when the system does not
 /// know its file (the address was not a module's after all).
 std::optional<ModuleInfo> Describe(HMODULE Handle, std::uintptr_t Base) {
-  char Path[MAX_PATH];
-  const DWORD Length = GetModuleFileNameA(Handle, Path, sizeof Path);
+  char ShortPath[MAX_PATH];
+  char *Path = ShortPath;
+  DWORD Length = GetModuleFileNameA(Handle, ShortPath, sizeof ShortPath);
+  if (Length >= sizeof ShortPath) {
+    Path = LongPath;
+    Length = GetModuleFileNameA(Handle, LongPath, sizeof LongPath);
+    if (Length >= sizeof LongPath)
+      return std::nullopt; // no longer path exists
+  }
   if (Length == 0)
     return std::nullopt;
-  Path[std::min<DWORD>(Length, sizeof Path - 1)] = '\0'; // cut, it may lack one
+  Path[Length] = '\0';
   const char *Name = Path;
   for (const char *C = Path; *C; ++C)
     if (*C == '\\' || *C == '/' || *C == ':')

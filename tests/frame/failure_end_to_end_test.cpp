@@ -11,10 +11,13 @@
 #include "support/fault_cases.h"
 #include "support/report_patterns.h"
 #include "support/symbols.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <regex>
 #include <string>
 
@@ -59,18 +62,26 @@ TEST(FailureEndToEndTest, UnusableStandardOutputEndsWithAnOutputError) {
     OutputTarget Target;
     const char *Message;
     const char *Function;
+    std::vector<int> Blocked = {};
   } Cases[] = {
       {OutputTarget::Closed, "I/O error 105.", "vexmor::WriteBanner()"},
       {OutputTarget::DevFull, "I/O error 28.", "vexmor::WriteBanner()"},
       // The status line's trailer is still held after its block failed, so
       // the report's own hand-over fails too and replaces the first report.
       {OutputTarget::ReaderGone, "I/O error 32.", "vexmor::FailureReport("},
+      // Started with SIGPIPE blocked, the same: the write's own signal is
+      // taken whatever the mask.
+      {OutputTarget::ReaderGone,
+       "I/O error 32.",
+       "vexmor::FailureReport(",
+       {SIGPIPE}},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Message);
     ChildOptions Options;
     Options.Args = {VEXMOR_BINARY};
     Options.Stdout = Case.Target;
+    Options.BlockedSignals = Case.Blocked;
     const ChildResult Run = RunChild(Options);
     EXPECT_EQ(Run.Stdout, "");
     ExpectReport(Run, VEXMOR_BINARY, "EInOutError", Case.Message,
@@ -134,11 +145,125 @@ TEST(FailureEndToEndTest, ProcessorFaultsBecomeTheirClassesReports) {
   }
 }
 
+// A parent may start the program with the fault signals blocked or ignored
+// (both are inherited across exec); a blocked or ignored fault would kill
+// the process silently.
+struct InheritedSignals {
+  const char *What;
+  std::vector<int> Blocked;
+  std::vector<int> Ignored;
+};
+
+const std::vector<int> FaultSignals = {SIGSEGV, SIGFPE, SIGILL, SIGBUS};
+
+const InheritedSignals InheritedSettings[] = {
+    {"as the system sets them", {}, {}},
+    {"blocked", FaultSignals, {}},
+    {"ignored", {}, FaultSignals},
+    {"blocked and ignored", FaultSignals, FaultSignals},
+};
+
+TEST(FailureEndToEndTest, FaultsAreReportedWhateverSignalSettingsAreInherited) {
+  const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
+  const struct {
+    const char *Pass;
+    const char *ClassName;
+    const char *MessagePattern;
+    std::string Function;
+  } Cases[] = {
+      {"0", "EZeroDivide", "Floating point division by zero\\.",
+       "vexmor::AverageFigure("},
+      {"segv-read", "EAccessViolation",
+       "Access violation at address [0-9A-F]{8,16} in module "
+       "'vexmor-seam'\\. Read of address 00000010\\.",
+       Fault},
+      {"illegal", "EExternalException", "External exception 40002\\.", Fault},
+      {"bus", "EExternalException", "External exception 70002\\.",
+       "vexmor::seam::(anonymous namespace)::ReadPastEndOfFile("},
+  };
+  for (const InheritedSignals &Setting : InheritedSettings) {
+    for (const auto &Case : Cases) {
+      SCOPED_TRACE(std::string(Case.Pass) + ", fault signals " + Setting.What);
+      ChildOptions Options;
+      Options.Args = {VEXMOR_SEAM_BINARY, Case.Pass};
+      Options.BlockedSignals = Setting.Blocked;
+      Options.IgnoredSignals = Setting.Ignored;
+      const ChildResult Run = RunChild(Options);
+      EXPECT_EQ(Run.Stdout, StartUpLines);
+      const auto Parsed = ParseReport(Run.Stderr);
+      ASSERT_TRUE(Parsed) << "signal " << Run.Signal << ", stderr "
+                          << Run.Stderr;
+      EXPECT_TRUE(
+          std::regex_match(Parsed->Message, std::regex(Case.MessagePattern)))
+          << Parsed->Message;
+      ExpectReport(Run, VEXMOR_SEAM_BINARY, Case.ClassName, Parsed->Message,
+                   Case.Function);
+    }
+  }
+}
+
+TEST(FailureEndToEndTest, AReportNamesTheExecutableAfterItsFileIsRemoved) {
+  TemporaryFolder Folder("vexmor-deleted");
+  ASSERT_FALSE(Folder.Path.empty());
+  const std::string Gone = Folder.Path + "/gone";
+  std::filesystem::copy_file(VEXMOR_SEAM_BINARY, Gone);
+  // The seam waits in its first pass until the file is gone; the second
+  // pass divides by zero.
+  ChildOptions Options;
+  Options.Args = {Gone, "wait:200000000", "0"};
+  Options.Stdout = OutputTarget::Terminal;
+  Options.HoldStdin = true;
+  Options.Deadline = std::chrono::seconds(10);
+  bool Removed = false;
+  Options.Watch = [&](ChildControl &Child) {
+    if (!Removed && StartUpLinesEnd(Child.Output()) != std::string::npos) {
+      Removed = std::filesystem::remove(Gone);
+      Child.Feed("x");
+    }
+  };
+  const ChildResult Run = RunChild(Options);
+  ASSERT_TRUE(Removed) << "the start-up lines never came: " << Run.Stdout;
+  EXPECT_EQ(Run.Stdout, StartUpLines + "Current: 3 Inst_takt: 3cycl 6   \r");
+  EXPECT_EQ(Run.ExitCode, 1);
+  const auto Parsed = ParseReport(Run.Stderr);
+  ASSERT_TRUE(Parsed) << Run.Stderr;
+  EXPECT_EQ(Parsed->Module, "gone");
+  EXPECT_EQ(Parsed->ClassName, "EZeroDivide");
+}
+
+TEST(FailureEndToEndTest, AFileNamedLikeARemovedOneKeepsItsWholeName) {
+  TemporaryFolder Folder("vexmor-deleted");
+  ASSERT_FALSE(Folder.Path.empty());
+  const std::string Kept = Folder.Path + "/kept (deleted)";
+  std::filesystem::copy_file(VEXMOR_SEAM_BINARY, Kept);
+  const ChildResult Run = RunChild({Kept, "0"});
+  EXPECT_EQ(Run.ExitCode, 1);
+  EXPECT_EQ(Run.Stdout, StartUpLines);
+  static const std::regex Report("Exception EZeroDivide in module kept "
+                                 "\\(deleted\\) at [0-9A-F]{8}\\.\r\n"
+                                 "Floating point division by zero\\.\r\n\r\n");
+  EXPECT_TRUE(std::regex_match(Run.Stderr, Report)) << Run.Stderr;
+}
+
 TEST(FailureEndToEndTest, RunningOutOfMemoryRaisesTheObjectMadeInAdvance) {
   const ChildResult Run = RunSeam({"oom:200000001"});
   EXPECT_EQ(Run.Stdout, StartUpLines);
   ExpectReport(Run, VEXMOR_SEAM_BINARY, "EOutOfMemory", "Out of memory.",
                "operator new(");
+}
+
+TEST(FailureEndToEndTest, ARealAllocationFailureNamesTheProgram) {
+  // The real program and its own operator new over a C library allocator
+  // that fails once the banner is out: the first pass's figures cannot be
+  // made. The C++ runtime is part of the program, so the report names it.
+  ChildOptions Options;
+  Options.Args = {VEXMOR_BINARY};
+  Options.Stdout = OutputTarget::Terminal;
+  Options.AllocationsAfterOutput = 0;
+  const ChildResult Run = RunChild(Options);
+  EXPECT_EQ(StartUpLinesEnd(Run.Stdout), Run.Stdout.size()) << Run.Stdout;
+  ExpectReport(Run, VEXMOR_BINARY, "EOutOfMemory", "Out of memory.",
+               "operator new(unsigned long)");
 }
 
 TEST(FailureEndToEndTest, AFailedHandOverInTheReportReplacesTheReport) {
@@ -150,21 +275,28 @@ TEST(FailureEndToEndTest, AFailedHandOverInTheReportReplacesTheReport) {
 }
 
 TEST(FailureEndToEndTest, AStartUpFailureEndsWithTheRuntimeErrorLine) {
-  ChildOptions Options;
-  Options.Args = {VEXMOR_BINARY};
-  Options.DisableTimeStampCounter = true;
-  const ChildResult Run = RunChild(Options);
-  EXPECT_EQ(Run.Stderr, "");
-  EXPECT_EQ(Run.Signal, 0);
-  // A privileged instruction while calibrating: runtime error 218.
-  EXPECT_EQ(Run.ExitCode, 218);
-  static const std::regex Line(
-      std::string("Runtime error 218 at [0-9A-F]{8,16}") + '\0' + "\r\n");
-  EXPECT_TRUE(std::regex_match(Run.Stdout, Line)) << Run.Stdout;
+  for (const InheritedSignals &Setting : InheritedSettings) {
+    SCOPED_TRACE(std::string("fault signals ") + Setting.What);
+    ChildOptions Options;
+    Options.Args = {VEXMOR_BINARY};
+    Options.DisableTimeStampCounter = true;
+    Options.BlockedSignals = Setting.Blocked;
+    Options.IgnoredSignals = Setting.Ignored;
+    const ChildResult Run = RunChild(Options);
+    EXPECT_EQ(Run.Stderr, "");
+    EXPECT_EQ(Run.Signal, 0);
+    // A privileged instruction while calibrating: runtime error 218.
+    EXPECT_EQ(Run.ExitCode, 218);
+    static const std::regex Line(
+        std::string("Runtime error 218 at [0-9A-F]{8,16}") + '\0' + "\r\n");
+    EXPECT_TRUE(std::regex_match(Run.Stdout, Line)) << Run.Stdout;
+  }
 }
 
 TEST(FailureEndToEndTest, SignalsFromOutsideEndTheProcessSilently) {
-  for (int Signal : {SIGINT, SIGTERM, SIGHUP}) {
+  // SIGPIPE too: only the one the program's own write raises is an
+  // output error.
+  for (int Signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     SCOPED_TRACE(Signal);
     ChildOptions Options;
     Options.Args = {VEXMOR_BINARY};

@@ -8,6 +8,9 @@
 #include <charconv>
 #include <string_view>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <sys/mman.h>
+#endif
 
 namespace vexmor {
 namespace seam {
@@ -26,6 +29,23 @@ bool ParseInt64(std::string_view Text, std::int64_t &Value) {
   return Ec == std::errc() && Ptr == End && !Text.empty();
 }
 
+/// TYPE:SUBTYPE, both hexadecimal.
+std::optional<KeyboardType> ParseKeyboard(std::string_view Text) {
+  const auto Colon = Text.find(':');
+  if (Colon == std::string_view::npos)
+    return std::nullopt;
+  KeyboardType Parsed;
+  const auto ParseHex = [](std::string_view Digits, int &Value) {
+    const char *End = Digits.data() + Digits.size();
+    auto [Ptr, Ec] = std::from_chars(Digits.data(), End, Value, 16);
+    return Ec == std::errc() && Ptr == End && !Digits.empty();
+  };
+  if (!ParseHex(Text.substr(0, Colon), Parsed.Type) ||
+      !ParseHex(Text.substr(Colon + 1), Parsed.Subtype))
+    return std::nullopt;
+  return Parsed;
+}
+
 std::optional<PassAction> ParseFault(std::string_view Arg) {
   constexpr struct {
     std::string_view Name;
@@ -36,10 +56,15 @@ std::optional<PassAction> ParseFault(std::string_view Arg) {
       {"int-div", PassAction::IntDivide},
       {"privileged", PassAction::Privileged},
       {"stack", PassAction::StackOverflow},
+      {"illegal", PassAction::Illegal},
   };
   for (const auto &Fault : Faults)
     if (Arg == Fault.Name)
       return Fault.Action;
+#if !defined(_WIN32)
+  if (Arg == "bus")
+    return PassAction::BusError;
+#endif
   return std::nullopt;
 }
 
@@ -74,6 +99,19 @@ volatile std::uintptr_t UnmappedAddress = 0x10;
   return Recurse(Depth + 1) + Page[0];
 }
 
+/// A page mapped from an empty file: reading it is a bus error.
+[[gnu::noinline]] std::int64_t ReadPastEndOfFile() {
+#if defined(_WIN32)
+  return 0;
+#else
+  const int Fd = memfd_create("vexmor-seam-empty", 0);
+  void *Page = mmap(nullptr, 4096, PROT_READ, MAP_SHARED, Fd, 0);
+  if (Page == MAP_FAILED)
+    return 0;
+  return *static_cast<volatile const char *>(Page);
+#endif
+}
+
 [[gnu::noinline]] std::int64_t RunFault(PassAction Action) {
   volatile int *const Unmapped =
       reinterpret_cast<volatile int *>(UnmappedAddress);
@@ -95,6 +133,11 @@ volatile std::uintptr_t UnmappedAddress = 0x10;
     return 0;
   case PassAction::StackOverflow:
     return Recurse(0);
+  case PassAction::Illegal:
+    __asm__ volatile("ud2");
+    return 0;
+  case PassAction::BusError:
+    return ReadPastEndOfFile();
   case PassAction::Count:
   case PassAction::OutOfMemory:
   case PassAction::Wait:
@@ -110,6 +153,7 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
   PassScript Parsed;
   constexpr std::string_view CorrectionFlag = "--correction=";
   constexpr std::string_view CalibrationFaultFlag = "--calibration-fault=";
+  constexpr std::string_view KeyboardFlag = "--keyboard=";
   for (int I = 1; I < Argc; ++I) {
     std::string_view Arg = Argv[I];
     if (Arg.starts_with(CorrectionFlag)) {
@@ -124,6 +168,14 @@ std::optional<PassScript> ParsePassScript(int Argc, const char *const *Argv,
           ParseFault(Arg.substr(CalibrationFaultFlag.size()));
       if (!Parsed.CalibrationFault) {
         Error = "bad calibration fault: " + std::string(Arg);
+        return std::nullopt;
+      }
+      continue;
+    }
+    if (Arg.starts_with(KeyboardFlag)) {
+      Parsed.Keyboard = ParseKeyboard(Arg.substr(KeyboardFlag.size()));
+      if (!Parsed.Keyboard) {
+        Error = "bad keyboard: " + std::string(Arg);
         return std::nullopt;
       }
       continue;

@@ -3,13 +3,15 @@
 // The test seam runs the real program with a scripted counter. Its command
 // line is the script:
 //
-//   vexmor-seam [--correction=C] [--calibration-fault=FAULT] PASS...
+//   vexmor-seam [--correction=C] [--calibration-fault=FAULT]
+//               [--keyboard=TYPE:SUBTYPE] PASS...
 //
 // The calibration's 1000 pairs each read C ticks apart (C defaults to 0), so
 // Correction becomes C. With --calibration-fault, the calibration's first
 // read raises FAULT instead (segv-read, segv-write, int-div, privileged or
-// stack, as below): a failure during start-up. Each PASS is one pass of the
-// main block:
+// stack, as below): a failure during start-up. On Windows, --keyboard makes
+// the start-up see that keyboard type and OEM subtype (both hexadecimal, as
+// 7:0D01) instead of the system's. Each PASS is one pass of the main block:
 //
 //   N            TimerStop returns the corrected count N
 //   segv-read    TimerStop reads the unmapped address 0x10
@@ -17,6 +19,8 @@
 //   int-div      TimerStop divides an integer by zero
 //   privileged   TimerStop executes a privileged instruction (hlt)
 //   stack        TimerStop recurses until the stack overflows
+//   illegal      TimerStop executes an undefined instruction (ud2)
+//   bus          TimerStop reads a mapped file past its end (POSIX only)
 //   oom:N        every allocation fails from now on; TimerStop returns N
 //   wait:N       TimerStop waits for a byte (or the end) on standard input,
 //                then returns N: the test sees what was written before
@@ -45,6 +49,8 @@ enum class PassAction {
   IntDivide,
   Privileged,
   StackOverflow,
+  Illegal,
+  BusError,
   OutOfMemory,
   Wait,
 };
@@ -54,8 +60,14 @@ struct Pass {
   std::int64_t Count = 0;
 };
 
+struct KeyboardType {
+  int Type = 0;
+  int Subtype = 0;
+};
+
 struct PassScript {
   std::int64_t Correction = 0;
+  std::optional<KeyboardType> Keyboard;
   std::optional<PassAction> CalibrationFault;
   std::vector<Pass> Passes;
 };

@@ -8,9 +8,23 @@
 #include "frame/process_frame.h"
 #include "pass_script.h"
 
+#if defined(_WIN32)
+#include "platform/win32/keyboard_type.h"
+#endif
+
 #include <cstdio>
 #include <string>
 #include <utility>
+
+namespace {
+
+vexmor::seam::KeyboardType ScriptedKeyboard;
+
+[[maybe_unused]] int ScriptedKeyboardType(int Which) {
+  return Which == 0 ? ScriptedKeyboard.Type : ScriptedKeyboard.Subtype;
+}
+
+} // namespace
 
 int main(int Argc, char **Argv) {
   std::string Error;
@@ -18,6 +32,15 @@ int main(int Argc, char **Argv) {
   if (!Script) {
     std::fprintf(stderr, "vexmor-seam: %s\n", Error.c_str());
     return 2;
+  }
+  if (Script->Keyboard) {
+#if defined(_WIN32)
+    ScriptedKeyboard = *Script->Keyboard;
+    vexmor::UseKeyboardTypeQuery(ScriptedKeyboardType);
+#else
+    std::fprintf(stderr, "vexmor-seam: no keyboard type here\n");
+    return 2;
+#endif
   }
   vexmor::seam::InstallPassScript(std::move(*Script));
   vexmor::RunProcess();

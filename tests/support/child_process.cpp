@@ -75,12 +75,24 @@ private:
     break;
   }
   dup2(Options.StderrToStdout ? OutFd : ErrFd, 2);
+  sigset_t Blocked;
+  sigemptyset(&Blocked);
+  for (const int Signal : Options.BlockedSignals)
+    sigaddset(&Blocked, Signal);
+  sigprocmask(SIG_BLOCK, &Blocked, nullptr);
+  for (const int Signal : Options.IgnoredSignals)
+    signal(Signal, SIG_IGN);
   for (const auto &[Name, Value] : Options.Environment)
     setenv(Name.c_str(), Value.c_str(), 1);
   // The dynamic loader reads the counter too, so it is barred only once the
   // program is loaded, by a preloaded library.
   if (Options.DisableTimeStampCounter)
     setenv("LD_PRELOAD", VEXMOR_DISABLE_TSC_PRELOAD, 1);
+  if (Options.AllocationsAfterOutput >= 0) {
+    setenv("LD_PRELOAD", VEXMOR_EXHAUSTED_MEMORY_PRELOAD, 1);
+    setenv("VEXMOR_ALLOCATIONS_LEFT",
+           std::to_string(Options.AllocationsAfterOutput).c_str(), 1);
+  }
   execv(Argv[0], Argv.data());
   _exit(127);
 }

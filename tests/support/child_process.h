@@ -60,6 +60,14 @@ struct ChildOptions {
   /// Once loaded, the child may not read the time-stamp counter (RDTSC
   /// faults).
   bool DisableTimeStampCounter = false;
+  /// Once the child has first written to standard output, this many more
+  /// allocations succeed and then every malloc fails (negative: never).
+  long AllocationsAfterOutput = -1;
+  /// Signals the child starts with blocked, and with their disposition
+  /// SIG_IGN: both are inherited across exec, as from a wrapper that set
+  /// them.
+  std::vector<int> BlockedSignals;
+  std::vector<int> IgnoredSignals;
   /// Variables set in the child's environment, over those it inherits.
   std::vector<std::pair<std::string, std::string>> Environment;
   /// Called whenever standard output has grown (for a file, polled).

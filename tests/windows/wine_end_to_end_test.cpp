@@ -26,6 +26,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -301,6 +303,171 @@ TEST(WineEndToEndTest, ALanguageResourceFileReplacesTheMessages) {
                             "Floating point division by zero\\.\r\n\r\n");
     EXPECT_TRUE(std::regex_match(Run.Stderr, Report)) << Run.Stderr;
     EXPECT_EQ(Run.ExitCode, 1);
+  }
+}
+
+TEST(WineEndToEndTest, AProgramPathLongerThanMaxPathStillNamesTheFile) {
+  // Two folders of 120 characters put the programs' Windows paths past
+  // MAX_PATH (260), where a path asked for in a MAX_PATH buffer is cut.
+  namespace fs = std::filesystem;
+  const TemporaryFolder Top("vexmor-wine");
+  const std::string Folder =
+      Top.Path + "/" + std::string(120, 'd') + "/" + std::string(120, 'e');
+  fs::create_directories(Folder);
+  const std::string LongSeam = Folder + "/" + FileName(Seam);
+  const std::string LongVexmor = Folder + "/" + FileName(Vexmor);
+  fs::copy_file(Seam, LongSeam);
+  fs::copy_file(Vexmor, LongVexmor);
+  ASSERT_GT(WindowsPath(LongSeam).size(), 260u);
+
+  // The real program: the report names vexmor.exe.
+  const ChildResult Full =
+      RunChild(WineOptions({LongVexmor}, OutputTarget::DevFull));
+  EXPECT_EQ(Full.Stdout, "");
+  ExpectReport(Full, Vexmor, "EInOutError", "I/O error 112.",
+               "vexmor::WriteBanner()");
+
+  // The seam with a language file found by the same long path: English is
+  // ENU.
+  fs::copy_file(VEXMOR_WINDOWS_MARKED_MESSAGES, Folder + "/vexmor-seam.ENU");
+  const ChildResult Run = RunChild(WineOptions({LongSeam, "0"}));
+  const std::string MarkPattern = "\\[\x9A"
+                                  "bersetzt\\] ";
+  EXPECT_EQ(Run.Stdout, StartUpLines);
+  EXPECT_EQ(Run.ExitCode, 1);
+  std::smatch Match;
+  const std::regex Report(MarkPattern +
+                          "Exception EZeroDivide in module "
+                          "vexmor-seam\\.exe at ([0-9A-F]{8})\\.\r\n" +
+                          MarkPattern +
+                          "Floating point division by zero\\.\r\n\r\n");
+  ASSERT_TRUE(std::regex_match(Run.Stderr, Match, Report)) << Run.Stderr;
+  const auto Range =
+      FindImageFunction(VEXMOR_MINGW_NM, Seam, "vexmor::AverageFigure(");
+  ASSERT_TRUE(Range);
+  EXPECT_TRUE(Range->Contains(std::stoull(Match[1], nullptr, 16))) << Match[1];
+}
+
+TEST(WineEndToEndTest, FpuMaskValueReplacesTheMasksOnQualifyingMachines) {
+  // The seam stands in for the keyboard type (Wine's own is 4). Where the
+  // value is read, 0x3F masks a zero divide: the pass of 0 prints infinity
+  // and the next pass's fault ends the run. Elsewhere the pass of 0 traps.
+  const std::string Key = "HKLM\\Software\\Vexmor";
+  const struct {
+    const char *Keyboard;
+    const char *Type;
+    const char *Data;
+    bool Read;
+  } Cases[] = {
+      {nullptr, "REG_DWORD", "0x3F", false},
+      {"7:0D01", "REG_DWORD", "0x3F", true},
+      {"7:04FF", "REG_DWORD", "0x3F", true},
+      {"7:0101", "REG_DWORD", "0x3F", false},
+      {"7:0E01", "REG_DWORD", "0x3F", false},
+      {"4:0D01", "REG_DWORD", "0x3F", false},
+      // Only the low six bits count: zero divide unmasked.
+      {"7:0D01", "REG_DWORD", "0xFFFFFF3B", false},
+      {"7:0D01", "REG_BINARY", "3f000000", true},
+      {"7:0D01", "REG_BINARY", "3f00000000000000", false},
+      {"7:0D01", "REG_BINARY", "3f00", false},
+      // Four bytes, 0x3F each, but not a number.
+      {"7:0D01", "REG_SZ", "???", false},
+      {"7:0D01", nullptr, nullptr, false},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(std::string(Case.Keyboard ? Case.Keyboard : "Wine's") + " " +
+                 (Case.Type ? Case.Type : "no value") + " " +
+                 (Case.Data ? Case.Data : ""));
+    if (Case.Type) {
+      const ChildResult Added =
+          RunChild(WineOptions({"reg", "add", Key, "/v", "FPUMaskValue", "/t",
+                                Case.Type, "/d", Case.Data, "/f"}));
+      ASSERT_EQ(Added.ExitCode, 0) << Added.Stdout << Added.Stderr;
+    }
+    std::vector<std::string> Program = {Seam};
+    if (Case.Keyboard)
+      Program.push_back(std::string("--keyboard=") + Case.Keyboard);
+    Program.insert(Program.end(), {"0", "segv-read"});
+    const ChildResult Run = RunChild(WineOptions(Program));
+    RunChild(WineOptions({"reg", "delete", Key, "/v", "FPUMaskValue", "/f"}));
+    if (Case.Read) {
+      EXPECT_EQ(Run.Stdout,
+                StartUpLines + "Current: INF Inst_takt: INFcycl 6   \r");
+      const auto Parsed = ParseReport(Run.Stderr);
+      ASSERT_TRUE(Parsed) << Run.Stderr;
+      ExpectReport(Run, Seam, "EAccessViolation", Parsed->Message,
+                   "vexmor::seam::(anonymous namespace)::RunFault(");
+    } else {
+      EXPECT_EQ(Run.Stdout, StartUpLines);
+      ExpectReport(Run, Seam, "EZeroDivide", "Floating point division by zero.",
+                   "vexmor::AverageFigure(");
+    }
+  }
+}
+
+std::string ReadBytes(const std::string &Path) {
+  std::ifstream In(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+TEST(WineEndToEndTest, AMalformedLanguageFileNeverStopsTheReport) {
+  // Each file lies beside both programs as their English language file
+  // (ENU). Where it holds no usable text, the built-in text is reported.
+  const std::string Marked = ReadBytes(VEXMOR_WINDOWS_MARKED_MESSAGES);
+  ASSERT_GT(Marked.size(), 1024u);
+  const std::string MarkPattern = "\\[\x9A"
+                                  "bersetzt\\] ";
+  const struct {
+    const char *Name;
+    std::string Bytes;
+    bool MarkedTemplate;
+    std::string IoErrorMessage;
+  } Cases[] = {
+      {"empty", "", false, "I/O error 112\\."},
+      {"not a DLL", "This is not a DLL.\r\n", false, "I/O error 112\\."},
+      {"cut inside the headers", Marked.substr(0, 300), false,
+       "I/O error 112\\."},
+      // The template lies in the first half, the other texts past the cut.
+      {"cut in half", Marked.substr(0, Marked.size() / 2), true,
+       "I/O error 112\\."},
+      {"no string table", ReadBytes(VEXMOR_WINDOWS_NO_STRING_TABLE), false,
+       "I/O error 112\\."},
+      // The template and the I/O error text are the file's; the zero divide
+      // text is missing from it. The I/O error text's second and third
+      // placeholders have no argument, %q is no placeholder, and the
+      // trailing % stands as it is.
+      {"some texts missing", ReadBytes(VEXMOR_WINDOWS_PARTIAL_MESSAGES), true,
+       MarkPattern + "I/O error 112   %q %\\."},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const TemporaryFolder Folder("vexmor-wine");
+    const std::string Program = Folder.Path + "/" + FileName(Seam);
+    const std::string Real = Folder.Path + "/" + FileName(Vexmor);
+    std::filesystem::copy_file(Seam, Program);
+    std::filesystem::copy_file(Vexmor, Real);
+    for (const char *Name : {"/vexmor-seam.ENU", "/vexmor.ENU"})
+      std::ofstream(Folder.Path + Name, std::ios::binary) << Case.Bytes;
+    const std::string Template = Case.MarkedTemplate ? MarkPattern : "";
+
+    const ChildResult Zero = RunChild(WineOptions({Program, "0"}));
+    EXPECT_EQ(Zero.Stdout, StartUpLines);
+    EXPECT_EQ(Zero.ExitCode, 1);
+    const std::regex ZeroReport(
+        Template +
+        "Exception EZeroDivide in module vexmor-seam\\.exe at [0-9A-F]{8}"
+        "\\.\r\nFloating point division by zero\\.\r\n\r\n");
+    EXPECT_TRUE(std::regex_match(Zero.Stderr, ZeroReport)) << Zero.Stderr;
+
+    const ChildResult Full =
+        RunChild(WineOptions({Real}, OutputTarget::DevFull));
+    EXPECT_EQ(Full.Stdout, "");
+    EXPECT_EQ(Full.ExitCode, 1);
+    const std::regex FullReport(
+        Template +
+        "Exception EInOutError in module vexmor\\.exe at [0-9A-F]{8}\\.\r\n" +
+        Case.IoErrorMessage + "\r\n\r\n");
+    EXPECT_TRUE(std::regex_match(Full.Stderr, FullReport)) << Full.Stderr;
   }
 }
 
