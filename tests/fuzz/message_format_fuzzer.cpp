@@ -13,7 +13,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "frame/message_format.h"
+#include "shared/message_format.h"
 
 #include <cstddef>
 #include <cstdint>
