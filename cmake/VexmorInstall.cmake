@@ -11,6 +11,12 @@ set(CPACK_PACKAGE_NAME vexmor)
 set(CPACK_PACKAGE_VENDOR "Vexmor")
 set(CPACK_PACKAGE_CONTACT "Vexmor maintainers <maintainers@users.noreply.c-seed-9d596ea9.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "measure instructions retired per time-stamp-counter tick")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Vexmor runs a fixed kernel of 600,000,000 simple instructions for ever and\n\
+reports, after each pass, how many instructions the processor retired per\n\
+tick of its time-stamp counter, for that pass and for all passes.")
 
 # Every date in the packages is the last commit's, so that two builds of one
 # commit give the same bytes; SOURCE_DATE_EPOCH, when set, overrides it.
@@ -73,58 +79,50 @@ if(WIN32)
     ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_STRIP_FILES ON)
-  include(CPack)
-  return()
+else()
+  install(TARGETS vexmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # Debian's documentation: the manual page and the changelog compressed with
+  # gzip -9n (no name, no time stamp: the same bytes every time), and the
+  # copyright file in the machine-readable format, holding the licence.
+  set(doc ${PROJECT_BINARY_DIR}/doc)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/vexmor.1.in ${doc}/vexmor.1 @ONLY)
+  vexmor_text_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
+    ${doc}/changelog)
+
+  file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE license_lines)
+  list(SUBLIST license_lines 4 -1 license_lines) # after the title and notice
+  set(VEXMOR_LICENSE_TEXT "")
+  foreach(line IN LISTS license_lines)
+    if(line STREQUAL "")
+      set(line ".")
+    endif()
+    string(APPEND VEXMOR_LICENSE_TEXT " ${line}\n")
+  endforeach()
+  string(STRIP "${VEXMOR_LICENSE_TEXT}" VEXMOR_LICENSE_TEXT)
+  set(VEXMOR_LICENSE_TEXT " ${VEXMOR_LICENSE_TEXT}")
+  vexmor_text_file(${PROJECT_SOURCE_DIR}/packaging/debian/copyright.in
+    ${doc}/copyright)
+
+  find_program(VEXMOR_GZIP_TOOL gzip REQUIRED)
+  foreach(name vexmor.1 changelog)
+    add_custom_command(OUTPUT ${doc}/${name}.gz
+      COMMAND ${VEXMOR_GZIP_TOOL} -9n --stdout ${doc}/${name} > ${doc}/${name}.gz
+      DEPENDS ${doc}/${name} VERBATIM)
+  endforeach()
+  add_custom_target(vexmor_documents ALL
+    DEPENDS ${doc}/vexmor.1.gz ${doc}/changelog.gz)
+
+  install(FILES ${doc}/vexmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${doc}/copyright ${doc}/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vexmor)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 
-install(TARGETS vexmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-# Debian's documentation: the manual page and the changelog compressed with
-# gzip -9n (no name, no time stamp: the same bytes every time), and the
-# copyright file in the machine-readable format, holding the licence.
-set(doc ${PROJECT_BINARY_DIR}/doc)
-configure_file(${PROJECT_SOURCE_DIR}/doc/vexmor.1.in ${doc}/vexmor.1 @ONLY)
-vexmor_text_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
-  ${doc}/changelog)
-
-file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE license_lines)
-list(SUBLIST license_lines 4 -1 license_lines) # after the title and notice
-set(VEXMOR_LICENSE_TEXT "")
-foreach(line IN LISTS license_lines)
-  if(line STREQUAL "")
-    set(line ".")
-  endif()
-  string(APPEND VEXMOR_LICENSE_TEXT " ${line}\n")
-endforeach()
-string(STRIP "${VEXMOR_LICENSE_TEXT}" VEXMOR_LICENSE_TEXT)
-set(VEXMOR_LICENSE_TEXT " ${VEXMOR_LICENSE_TEXT}")
-vexmor_text_file(${PROJECT_SOURCE_DIR}/packaging/debian/copyright.in
-  ${doc}/copyright)
-
-find_program(VEXMOR_GZIP_TOOL gzip REQUIRED)
-foreach(name vexmor.1 changelog)
-  add_custom_command(OUTPUT ${doc}/${name}.gz
-    COMMAND ${VEXMOR_GZIP_TOOL} -9n --stdout ${doc}/${name} > ${doc}/${name}.gz
-    DEPENDS ${doc}/${name} VERBATIM)
-endforeach()
-add_custom_target(vexmor_documents ALL
-  DEPENDS ${doc}/vexmor.1.gz ${doc}/changelog.gz)
-
-install(FILES ${doc}/vexmor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${doc}/copyright ${doc}/changelog.gz
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vexmor)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "measure instructions retired per time-stamp-counter tick")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Vexmor runs a fixed kernel of 600,000,000 simple instructions for ever and\n\
-reports, after each pass, how many instructions the processor retired per\n\
-tick of its time-stamp counter, for that pass and for all passes.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
