@@ -11,6 +11,7 @@ set(CPACK_PACKAGE_NAME vexmor)
 set(CPACK_PACKAGE_VENDOR "Vexmor")
 set(CPACK_PACKAGE_CONTACT "Vexmor maintainers <maintainers@users.noreply.c-seed-9d596ea9.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/staged_folders.cmake)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "measure instructions retired per time-stamp-counter tick")
 set(CPACK_PACKAGE_DESCRIPTION
