@@ -31,3 +31,47 @@ function(vexmor_trapping_float_math target)
       PROPERTIES COMPILE_OPTIONS -ffp-exception-behavior=strict)
   endif()
 endfunction()
+
+# The same sources must give the same bytes wherever they lie: file names
+# that reach the objects (debug data, __FILE__) are made relative to the
+# source tree, and the Windows linker writes no time stamp into the PE
+# header (it would be the time of linking).
+add_compile_options(
+  "$<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>")
+if(WIN32)
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
+# Debian's hardening, as dpkg-buildflags hands it to every package: stack
+# protector, fortified libc calls, format checks, full RELRO with bind-now.
+# PIE is the compilers' own default here, so dpkg-buildflags adds nothing
+# for it. Its optimisation and debug flags are left to the build type and
+# its file-name mapping to the lines above; -Wdate-time stays, so that a
+# build that would embed its own date is warned about. None of these
+# touches the fault path: the handler unwinds through ordinary frames (a
+# canary is only checked on a normal return), and the kernel has no array
+# to guard. Fortification needs an optimised build, so a Debug build goes
+# without it. The mingw-w64 runtime has no stack protector or fortified
+# calls of its own (they need libssp), so the Windows build gets none.
+if(NOT WIN32)
+  find_program(VEXMOR_DPKG_BUILDFLAGS dpkg-buildflags)
+  if(VEXMOR_DPKG_BUILDFLAGS)
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+      execute_process(
+        COMMAND ${CMAKE_COMMAND} -E env
+          "DEB_BUILD_MAINT_OPTIONS=hardening=+all reproducible=-fixfilepath,-fixdebugpath"
+          ${VEXMOR_DPKG_BUILDFLAGS} --get ${kind}
+        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE
+        COMMAND_ERROR_IS_FATAL ANY)
+      separate_arguments(flags UNIX_COMMAND "${flags}")
+      list(FILTER flags EXCLUDE REGEX "^(-g|-O[0-9s]?)$")
+      set(VEXMOR_HARDENING_${kind} ${flags})
+    endforeach()
+    add_compile_options(
+      "$<$<AND:$<COMPILE_LANGUAGE:CXX>,$<NOT:$<CONFIG:Debug>>>:${VEXMOR_HARDENING_CPPFLAGS}>"
+      "$<$<COMPILE_LANGUAGE:CXX>:${VEXMOR_HARDENING_CXXFLAGS}>")
+    add_link_options(${VEXMOR_HARDENING_LDFLAGS})
+  else()
+    message(STATUS "No dpkg-buildflags: built without Debian's hardening flags")
+  endif()
+endif()

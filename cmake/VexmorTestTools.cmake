@@ -19,6 +19,7 @@ vexmor_require_program(VEXMOR_DPKG_DEB_TOOL dpkg-deb dpkg)
 # The package's dependencies: CPack runs dpkg-shlibdeps, which runs file.
 vexmor_require_program(VEXMOR_DPKG_SHLIBDEPS_TOOL dpkg-shlibdeps dpkg-dev)
 vexmor_require_program(VEXMOR_FILE_TOOL file file)
+vexmor_require_program(VEXMOR_LINTIAN_TOOL lintian lintian)
 vexmor_require_program(VEXMOR_LOCALEDEF_TOOL localedef libc-bin)
 
 # localedef compiles the tests' locales from the sources in locales.

@@ -41,7 +41,7 @@ TEST(InstalledPackageTest, TheUnpackedProgramRunsAndItsManualIsThere) {
       "dpkg-deb -x '" + Package.string() + "' '" + Root.string() + "'";
   ASSERT_EQ(std::system(Unpack.c_str()), 0) << Unpack;
 
-  EXPECT_TRUE(fs::is_regular_file(Root / "usr/share/man/man1/vexmor.1"));
+  EXPECT_TRUE(fs::is_regular_file(Root / "usr/share/man/man1/vexmor.1.gz"));
   const fs::path Program = Root / "usr/bin/vexmor";
   ASSERT_TRUE(fs::is_regular_file(Program));
 
@@ -71,7 +71,8 @@ TEST(InstalledPackageTest, ThePackageDescribesItself) {
   std::fclose(Fields);
   const std::string Text(Buffer, Got);
   EXPECT_NE(Text.find("Package: vexmor\n"), std::string::npos) << Text;
-  EXPECT_NE(Text.find("Version: 1.0"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("Version: " VEXMOR_VERSION "\n"), std::string::npos)
+      << Text;
   EXPECT_NE(Text.find("libc6"), std::string::npos) << Text;
 }
 
