@@ -36,7 +36,6 @@ struct RuntimeError {
 RuntimeError PendingRuntimeError;
 
 void InitialiseRuntimeCore() {
-  KeepProcessOnBrokenPipe();
   if (const std::optional<std::uint32_t> Masks = FpuMaskOverride())
     FpuControlWord = WithExceptionMasks(FpuControlWord, *Masks);
   ResetFpuAndLoadControlWord();

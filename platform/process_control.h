@@ -11,11 +11,6 @@ namespace vexmor {
 /// runtime or of any library runs.
 [[noreturn]] void EndProcess(std::uint32_t ExitCode);
 
-/// Makes a write to a pipe whose reader has gone fail with an error code
-/// instead of ending the process, where the system would end it. The same
-/// signal sent from outside still ends the process.
-void KeepProcessOnBrokenPipe();
-
 } // namespace vexmor
 
 #endif // VEXMOR_PLATFORM_PROCESS_CONTROL_H

@@ -8,7 +8,4 @@ namespace vexmor {
 
 void EndProcess(std::uint32_t ExitCode) { ExitProcess(ExitCode); }
 
-// A write to a pipe whose reader has gone fails with an error code already.
-void KeepProcessOnBrokenPipe() {}
-
 } // namespace vexmor
