@@ -22,6 +22,8 @@
 
 #include "platform/message_resources.h"
 
+#include "platform/win32/module_path.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -81,27 +83,12 @@ std::optional<std::string> OverrideCode(const std::string &ExecutablePath) {
   return std::nullopt;
 }
 
-// The longest path the system has: 32767 characters and the zero.
-constexpr DWORD LongestPath = 32768;
-
-/// The executable's full path with long names, or nothing. The path may be
-/// longer than MAX_PATH: GetModuleFileNameA cuts one that does not fit and
-/// fills the buffer, so a full buffer is asked for again, larger.
+/// The executable's full path with long names, or nothing.
 std::optional<std::string> ExecutablePath() {
-  std::string Path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD Size = static_cast<DWORD>(Path.size());
-    const DWORD Length = GetModuleFileNameA(nullptr, Path.data(), Size);
-    if (Length == 0)
-      return std::nullopt;
-    if (Length < Size) {
-      Path.resize(Length);
-      break;
-    }
-    if (Size >= LongestPath)
-      return std::nullopt;
-    Path.resize(std::min<std::size_t>(Path.size() * 2, LongestPath));
-  }
+  const std::optional<std::string_view> Found = ModuleFilePath(nullptr);
+  if (!Found)
+    return std::nullopt;
+  const std::string Path(*Found);
   // With too small a buffer, GetLongPathNameA gives the size it needs.
   std::string Long(Path.size() + 1, '\0');
   DWORD LongLength = GetLongPathNameA(Path.c_str(), Long.data(),

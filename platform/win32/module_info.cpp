@@ -9,6 +9,8 @@
 
 #include "platform/module_info.h"
 
+#include "platform/win32/module_path.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -17,37 +19,20 @@
 namespace vexmor {
 namespace {
 
-// A path may be longer than MAX_PATH, and GetModuleFileNameA cuts one that
-// does not fit from the end, file name first. So a path that fills a
-// MAX_PATH buffer is asked for again with room for the longest path the
-// system has (32767 characters), in static storage: the report may run on a
-// small stack.
-constexpr DWORD LongestPath = 32768;
-char LongPath[LongestPath];
-
 /// The module's file name and load address; nothing when the system does not
 /// know its file (the address was not a module's after all).
 std::optional<ModuleInfo> Describe(HMODULE Handle, std::uintptr_t Base) {
-  char ShortPath[MAX_PATH];
-  char *Path = ShortPath;
-  DWORD Length = GetModuleFileNameA(Handle, ShortPath, sizeof ShortPath);
-  if (Length >= sizeof ShortPath) {
-    Path = LongPath;
-    Length = GetModuleFileNameA(Handle, LongPath, sizeof LongPath);
-    if (Length >= sizeof LongPath)
-      return std::nullopt; // no longer path exists
-  }
-  if (Length == 0)
+  const std::optional<std::string_view> Path = ModuleFilePath(Handle);
+  if (!Path)
     return std::nullopt;
-  Path[Length] = '\0';
-  const char *Name = Path;
-  for (const char *C = Path; *C; ++C)
-    if (*C == '\\' || *C == '/' || *C == ':')
-      Name = C + 1;
+  // The file name follows the last separator, if there is one.
+  const std::size_t Separator = Path->find_last_of("\\/:");
+  const std::string_view Name =
+      Separator == std::string_view::npos ? *Path : Path->substr(Separator + 1);
   ModuleInfo Module;
   const std::size_t NameLength =
-      std::min(std::strlen(Name), sizeof Module.FileName - 1);
-  std::memcpy(Module.FileName, Name, NameLength);
+      std::min(Name.size(), sizeof Module.FileName - 1);
+  std::memcpy(Module.FileName, Name.data(), NameLength);
   Module.FileName[NameLength] = '\0';
   Module.LoadAddress = Base;
   return Module;
