@@ -165,12 +165,7 @@ const InheritedSignals InheritedSettings[] = {
 
 TEST(FailureEndToEndTest, FaultsAreReportedWhateverSignalSettingsAreInherited) {
   const std::string Fault = "vexmor::seam::(anonymous namespace)::RunFault(";
-  const struct {
-    const char *Pass;
-    const char *ClassName;
-    const char *MessagePattern;
-    std::string Function;
-  } Cases[] = {
+  const FaultCase Cases[] = {
       {"0", "EZeroDivide", "Floating point division by zero\\.",
        "vexmor::AverageFigure("},
       {"segv-read", "EAccessViolation",

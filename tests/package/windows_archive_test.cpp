@@ -27,11 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FileBytes(const fs::path &Path) {
-  std::ifstream In(Path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
 /// Text with every line ended by CR LF instead of LF.
 std::string WithCrLf(const std::string &Text) {
   std::string Out;
@@ -68,11 +63,11 @@ TEST_F(WindowsArchiveTest, HoldsTheProgramAndItsTextsOnly) {
 }
 
 TEST_F(WindowsArchiveTest, TheTextsHaveWindowsLineEnds) {
-  const std::string Licence = FileBytes(VEXMOR_SOURCE_LICENSE);
+  const std::string Licence = ReadWholeFile(VEXMOR_SOURCE_LICENSE);
   ASSERT_FALSE(Licence.empty());
-  EXPECT_EQ(FileBytes(Unpacked / "LICENSE.txt"), WithCrLf(Licence));
+  EXPECT_EQ(ReadWholeFile(Unpacked / "LICENSE.txt"), WithCrLf(Licence));
 
-  const std::string Readme = FileBytes(Unpacked / "README.txt");
+  const std::string Readme = ReadWholeFile(Unpacked / "README.txt");
   ASSERT_FALSE(Readme.empty());
   EXPECT_EQ(Readme.substr(Readme.size() - 2), "\r\n");
   for (std::string::size_type At = Readme.find('\n'); At != std::string::npos;

@@ -27,11 +27,6 @@ void Check(bool Ok, const char *What) {
                              std::to_string(errno));
 }
 
-std::string ReadWholeFile(const std::string &Path) {
-  std::ifstream In(Path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(In), {});
-}
-
 class Control : public ChildControl {
 public:
   Control(pid_t Child, int ChildStdin, std::string &Collected)
@@ -205,6 +200,11 @@ ChildResult RunChild(const ChildOptions &Options) {
     unlink(FilePath.c_str());
   }
   return Result;
+}
+
+std::string ReadWholeFile(const std::string &Path) {
+  std::ifstream In(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
 }
 
 ChildResult RunChild(std::vector<std::string> Args) {

@@ -86,6 +86,9 @@ ChildResult RunChild(const ChildOptions &Options);
 /// Convenience: the program and its arguments, output on pipes.
 ChildResult RunChild(std::vector<std::string> Args);
 
+/// Every byte of a file; empty when it cannot be read.
+std::string ReadWholeFile(const std::string &Path);
+
 /// What a shell command writes to its standard output (for the tools that
 /// read built programs: nm, objdump, windres).
 std::string CommandOutput(const std::string &Command);

@@ -405,15 +405,10 @@ TEST(WineEndToEndTest, FpuMaskValueReplacesTheMasksOnQualifyingMachines) {
   }
 }
 
-std::string ReadBytes(const std::string &Path) {
-  std::ifstream In(Path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(In), {});
-}
-
 TEST(WineEndToEndTest, AMalformedLanguageFileNeverStopsTheReport) {
   // Each file lies beside both programs as their English language file
   // (ENU). Where it holds no usable text, the built-in text is reported.
-  const std::string Marked = ReadBytes(VEXMOR_WINDOWS_MARKED_MESSAGES);
+  const std::string Marked = ReadWholeFile(VEXMOR_WINDOWS_MARKED_MESSAGES);
   ASSERT_GT(Marked.size(), 1024u);
   const std::string MarkPattern = "\\[\x9A"
                                   "bersetzt\\] ";
@@ -430,14 +425,14 @@ TEST(WineEndToEndTest, AMalformedLanguageFileNeverStopsTheReport) {
       // The template lies in the first half, the other texts past the cut.
       {"cut in half", Marked.substr(0, Marked.size() / 2), true,
        "I/O error 112\\."},
-      {"no string table", ReadBytes(VEXMOR_WINDOWS_NO_STRING_TABLE), false,
+      {"no string table", ReadWholeFile(VEXMOR_WINDOWS_NO_STRING_TABLE), false,
        "I/O error 112\\."},
       // The template and the I/O error text are the file's; the zero divide
       // text is missing from it. The I/O error text's second and third
       // placeholders have no argument, %q is no placeholder, and the
       // trailing % stands as it is.
-      {"some texts missing", ReadBytes(VEXMOR_WINDOWS_PARTIAL_MESSAGES), true,
-       MarkPattern + "I/O error 112   %q %\\."},
+      {"some texts missing", ReadWholeFile(VEXMOR_WINDOWS_PARTIAL_MESSAGES),
+       true, MarkPattern + "I/O error 112   %q %\\."},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Name);
